@@ -1,0 +1,16 @@
+#include "app/FrameEnvironment.h"
+
+#include <QCoreApplication>
+
+#include "platform/DesktopLauncher.h"
+#include "platform/HelpDocument.h"
+
+FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
+    FrameEnvironment env;
+    env.prompter = prompter;
+    env.openHelp = OpenHelpDocument;
+    env.programPath = [] { return QCoreApplication::applicationFilePath(); };
+    env.desktopFolder = DesktopFolder;
+    env.createLauncher = CreateDesktopLauncher;
+    return env;
+}

@@ -1,0 +1,116 @@
+#include "app/SettingsStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+
+const QString kSection = QStringLiteral("config");
+
+// INI names compare without regard to case or surrounding blanks, as the profile functions do.
+bool SameName(QStringView a, QStringView b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+bool IsSectionHeader(QStringView line, QString *name = nullptr) {
+    const QStringView trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'[')) return false;
+    const qsizetype close = trimmed.indexOf(u']');
+    if (close < 0) return false;
+    if (name) *name = trimmed.mid(1, close - 1).toString();
+    return true;
+}
+
+// Splits "key=value"; false for lines that hold no key.
+bool SplitKeyLine(QStringView line, QStringView *key, QStringView *value) {
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals <= 0 || line.trimmed().startsWith(u';')) return false;
+    *key = line.left(equals);
+    *value = line.mid(equals + 1);
+    return true;
+}
+
+QString Unquoted(QStringView value) {
+    value = value.trimmed();
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    return value.toString();
+}
+
+struct IniText {
+    QStringList lines;
+    QString newline = QStringLiteral("\n");
+};
+
+std::optional<IniText> ReadIni(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QString text = QString::fromUtf8(file.readAll());
+    IniText ini;
+    if (text.contains(QStringLiteral("\r\n"))) ini.newline = QStringLiteral("\r\n");
+    ini.lines = text.split(ini.newline);
+    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) ini.lines.removeLast();
+    return ini;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(QString filePath) : filePath_(std::move(filePath)) {}
+
+QString SettingsStore::ReadSetting(const QString &key, int capacity) const {
+    const std::optional<IniText> ini = ReadIni(filePath_);
+    if (!ini || capacity <= 0) return QString();
+    bool inSection = false;
+    for (const QString &line : ini->lines) {
+        QString section;
+        if (IsSectionHeader(line, &section)) {
+            inSection = SameName(section, kSection);
+            continue;
+        }
+        QStringView name, value;
+        if (inSection && SplitKeyLine(line, &name, &value) && SameName(name, key))
+            return Unquoted(value).left(capacity - 1);
+    }
+    return QString();
+}
+
+void SettingsStore::WriteSetting(const QString &key, const QString &value) const {
+    const QFileInfo info(filePath_);
+    if (info.exists() && !info.isWritable()) return;  // a read-only file keeps its contents
+    IniText ini = ReadIni(filePath_).value_or(IniText{});
+
+    qsizetype sectionStart = -1;  // index of the header line
+    qsizetype insertAt = -1;      // after the section's last non-blank line
+    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
+        QString section;
+        if (IsSectionHeader(ini.lines[i], &section)) {
+            if (sectionStart >= 0) break;
+            if (SameName(section, kSection)) sectionStart = insertAt = i;
+            continue;
+        }
+        if (sectionStart < 0) continue;
+        QStringView name, oldValue;
+        if (SplitKeyLine(ini.lines[i], &name, &oldValue) && SameName(name, key)) {
+            ini.lines[i] = name.toString() + u'=' + value;
+            insertAt = -1;
+            sectionStart = -2;  // replaced
+            break;
+        }
+        if (!ini.lines[i].trimmed().isEmpty()) insertAt = i;
+    }
+    if (sectionStart == -1) {
+        if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty()) ini.lines.append(QString());
+        ini.lines.append(u'[' + kSection + u']');
+        ini.lines.append(key + u'=' + value);
+    } else if (insertAt >= 0) {
+        ini.lines.insert(insertAt + 1, key + u'=' + value);
+    }
+
+    QSaveFile file(filePath_);
+    if (!file.open(QIODevice::WriteOnly)) return;  // no config folder: the write is lost
+    file.write((ini.lines.join(ini.newline) + ini.newline).toUtf8());
+    file.commit();
+}

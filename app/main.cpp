@@ -1,0 +1,31 @@
+#include <curl/curl.h>
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+
+#include "app/AcceleratorFilter.h"
+#include "app/FrameEnvironment.h"
+#include "app/MainFrame.h"
+#include "app/TerminationSignal.h"
+#include "platform/QtPrompter.h"
+
+// The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
+// a frame that cannot be created ends with 0.
+int main(int argc, char *argv[]) {
+    curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before any worker or update thread
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+
+    QtPrompter prompter;
+    CMainFrame frame(FrameEnvironment::Real(&prompter));
+    AcceleratorFilter accelerators(&frame);
+    app.installEventFilter(&accelerators);
+    QObject::connect(&frame, &CMainFrame::closed, &app, [] { QCoreApplication::exit(1); });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &frame, &CMainFrame::OnIdle);
+    CloseOnTerminationSignal(&frame);
+
+    if (!frame.Create()) return 0;
+    frame.show();
+    return app.exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+// Folder listings in the order the file system returns them (readdir order, never sorted),
+// "." and ".." included as the file system gives them.
+enum class ListPattern {
+    All,  // "*" and "*.*": every name
+    Jpg,  // "*.jpg": the extension matched case-insensitively
+};
+
+struct DirEntry {
+    QString name;
+    bool isDirectory = false;  // a real directory; a symbolic link never counts as one
+};
+
+// nullopt when the folder cannot be opened (missing, not a folder, no access).
+std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern);
+
+// The folder and the name joined with "/", added only when the folder does not end in one.
+QString JoinPath(const QString &folder, const QString &name);
+
+// The text before the last "/" ("/" for a path directly below the root); a path without one
+// is its own folder.
+QString FolderOf(const QString &path);
+
+// The text after the last "/"; the whole path when it has none.
+QString FileNameOf(const QString &path);
+
+// A picture path ends in ".jpg", compared case-sensitively.
+bool IsPicturePath(const QString &path);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/Prompter.h"
+
+// Prompter on QMessageBox, QFileDialog and the notice dialog. Off the GUI thread a call blocks
+// on a queued call to the GUI thread, and the box there has no owner.
+class QtPrompter : public Prompter {
+public:
+    Answer ShowMessage(QWidget *owner, const Message &message) override;
+    std::optional<QString> ChooseFolder(QWidget *owner, const QString &title) override;
+    bool ShowNotice(QWidget *owner) override;
+};

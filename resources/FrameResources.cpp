@@ -1,0 +1,134 @@
+#include "resources/FrameResources.h"
+
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include "app/CommandIds.h"
+
+const std::vector<MenuPopupResource> &FrameMenuResource() {
+    static const std::vector<MenuPopupResource> menu = {
+        {QStringLiteral("文件"), {{QString(), 0}, {QStringLiteral("关闭"), ID_APP_EXIT}}},
+        {QStringLiteral("编辑"),
+         {{QStringLiteral("删除图片"), ID_EDIT_DELETE_PICTURE},
+          {QStringLiteral("删除文件夹"), ID_EDIT_DELETE_FOLDER}}},
+        {QStringLiteral("视图"), {{QStringLiteral("目录树"), ID_VIEW_TREEPANE}}},
+        {QStringLiteral("操作"), {{QStringLiteral("下载"), ID_ACTION_DOWNLOAD}}},
+        {QStringLiteral("设置"),
+         {{QStringLiteral("下载文件夹..."), ID_SETTINGS_DOWNLOAD_FOLDER},
+          {QStringLiteral("显示气泡提示"), ID_SETTINGS_SHOW_TIPS}}},
+        {QStringLiteral("帮助"),
+         {{QStringLiteral("帮助"), ID_HELP_CONTENTS},
+          {QStringLiteral("检查新版本"), ID_HELP_CHECK_VERSION},
+          {QStringLiteral("关于..."), ID_APP_ABOUT}}},
+    };
+    return menu;
+}
+
+const std::array<int, 4> &ToolbarButtonIds() {
+    static const std::array<int, 4> ids = {ID_ACTION_DOWNLOAD, ID_EDIT_DELETE_PICTURE,
+                                           ID_EDIT_DELETE_FOLDER, ID_APP_ABOUT};
+    return ids;
+}
+
+QString CommandPrompt(int id) {
+    switch (id) {
+        case ID_EDIT_DELETE_PICTURE: return QStringLiteral("删除图片");
+        case ID_EDIT_DELETE_FOLDER: return QStringLiteral("删除文件夹");
+        case ID_ACTION_DOWNLOAD: return QStringLiteral("下载");
+        case ID_APP_ABOUT: return QStringLiteral("关于");
+        default: return QString();
+    }
+}
+
+const std::vector<QKeyCombination> &SwallowedAcceleratorKeys() {
+    static const std::vector<QKeyCombination> keys = {
+        Qt::CTRL | Qt::Key_N,      Qt::CTRL | Qt::Key_O,          Qt::CTRL | Qt::Key_S,
+        Qt::CTRL | Qt::Key_P,      Qt::CTRL | Qt::Key_Z,          Qt::CTRL | Qt::Key_X,
+        Qt::CTRL | Qt::Key_C,      Qt::CTRL | Qt::Key_V,          Qt::ALT | Qt::Key_Backspace,
+        Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_Insert,    Qt::SHIFT | Qt::Key_Insert,
+        QKeyCombination(Qt::Key_F6), Qt::SHIFT | Qt::Key_F6,
+    };
+    return keys;
+}
+
+namespace {
+
+const QColor kInk(40, 70, 120);
+const QColor kAccent(220, 60, 50);
+
+void DrawDownload(QPainter &p) {  // an arrow down onto a tray
+    p.setBrush(QColor(60, 150, 70));
+    p.setPen(Qt::NoPen);
+    p.drawRect(15, 8, 9, 16);
+    p.drawPolygon(QPolygon({{8, 24}, {31, 24}, {19, 37}}));
+    p.setPen(QPen(kInk, 3));
+    p.drawPolyline(QPolygon({{6, 36}, {6, 43}, {33, 43}, {33, 36}}));
+}
+
+void DrawPicture(QPainter &p, QRect frame) {  // a small landscape photo
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(QColor(200, 225, 250));
+    p.drawRect(frame);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 140, 70));
+    p.drawPolygon(QPolygon({{frame.left() + 1, frame.bottom()},
+                            {frame.left() + frame.width() / 3, frame.top() + frame.height() / 2},
+                            {frame.left() + frame.width() * 2 / 3, frame.bottom()}}));
+    p.setBrush(QColor(250, 200, 40));
+    p.drawEllipse(QPoint(frame.right() - 6, frame.top() + 6), 3, 3);
+}
+
+void DrawFolder(QPainter &p) {
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(QColor(245, 200, 90));
+    p.drawPolygon(QPolygon({{5, 14}, {15, 14}, {18, 18}, {34, 18}, {34, 38}, {5, 38}}));
+}
+
+void DrawCross(QPainter &p) {
+    p.setPen(QPen(kAccent, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(22, 30, 34, 42);
+    p.drawLine(34, 30, 22, 42);
+}
+
+void DrawAbout(QPainter &p) {  // an "i" in a circle
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(QColor(90, 150, 220));
+    p.drawEllipse(QPoint(19, 25), 14, 14);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPoint(19, 17), 2, 2);
+    p.drawRect(17, 22, 5, 11);
+}
+
+}  // namespace
+
+QPixmap ToolbarImage(int buttonIndex) {
+    QPixmap image(kToolbarImageWidth, kToolbarImageHeight);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (buttonIndex) {
+        case 0: DrawDownload(p); break;
+        case 1: DrawPicture(p, QRect(4, 10, 28, 22)); DrawCross(p); break;
+        case 2: DrawFolder(p); DrawCross(p); break;
+        default: DrawAbout(p); break;
+    }
+    return image;
+}
+
+QIcon FrameIcon() {
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        DrawPicture(p, QRect(2, 5, 28, 22));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <array>
+#include <vector>
+
+class QIcon;
+class QPixmap;
+
+// Menu 128, the toolbar, the string table and accelerator table 128 of the main frame.
+struct MenuItemResource {
+    QString text;
+    int id = 0;  // 0: a separator
+};
+struct MenuPopupResource {
+    QString title;
+    std::vector<MenuItemResource> items;
+};
+
+const std::vector<MenuPopupResource> &FrameMenuResource();
+
+// Toolbar 128: its buttons' command ids, left to right, and their 39 x 50 images.
+inline constexpr int kToolbarImageWidth = 39;
+inline constexpr int kToolbarImageHeight = 50;
+const std::array<int, 4> &ToolbarButtonIds();
+QPixmap ToolbarImage(int buttonIndex);
+
+// The status-bar prompt of a command (string table); empty for commands without a string.
+QString CommandPrompt(int id);
+
+// Accelerator table 128: keys that the frame swallows without effect.
+const std::vector<QKeyCombination> &SwallowedAcceleratorKeys();
+
+// Icon 128 of the frame, at 16 x 16 and 32 x 32.
+QIcon FrameIcon();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh temporary folder per test, removed afterwards.
+class TestFolder {
+public:
+    TestFolder();
+    QString path() const { return dir_.path(); }
+    // Path of `relative` inside the folder.
+    QString At(const QString &relative) const;
+    // Creates the folder `relative` with its parents; returns its path.
+    QString MakeFolder(const QString &relative) const;
+    // Writes `bytes` to the file `relative`, creating its folders; returns its path.
+    QString WriteFile(const QString &relative, const QByteArray &bytes = QByteArray()) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Makes `folder` the current directory for the guard's lifetime.
+class CurrentDirectoryGuard {
+public:
+    explicit CurrentDirectoryGuard(const QString &folder);
+    ~CurrentDirectoryGuard();
+
+private:
+    QString previous_;
+};
+
+QByteArray ReadWholeFile(const QString &path);
