@@ -1,0 +1,32 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where and how patiently the picture-list service is called.
+struct ServiceOptions {
+    std::string endpoint;  // "" means ServiceEndpoint()
+    std::chrono::milliseconds connectTimeout{std::chrono::seconds(30)};
+    std::chrono::milliseconds sendTimeout{std::chrono::seconds(100)};
+    std::chrono::milliseconds receiveTimeout{std::chrono::seconds(100)};
+};
+
+// LUMORA_SERVICE_ENDPOINT when set and not empty, else the build-time default.
+std::string ServiceEndpoint();
+
+// The text of the `delete` answer's `out` (nested markup kept literally, escaped text decoded);
+// nullopt when `out` is absent or the call fails. Nothing is shown to the user.
+std::optional<std::string> RequestPictureList();
+std::optional<std::string> RequestPictureList(const ServiceOptions &options);
+
+// The strings of the `getVer` answer in document order, each passed through
+// Utf8ToSystemCodePage; empty when the call fails.
+std::vector<std::string> RequestVersionList();
+std::vector<std::string> RequestVersionList(const ServiceOptions &options);
+
+// Narrow strings are UTF-8 here: valid UTF-8 is kept, each invalid sequence becomes "?", and the
+// text ends at its first NUL byte.
+std::string Utf8ToSystemCodePage(std::string_view utf8);
