@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/AcceleratorFilter.h"
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/ProportionalSplitter.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/TestFolders.h"
+#include "tree/FolderTree.h"
+
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = folder.MakeFolder("pictures");
+        folder.WriteFile("config/t.ini", ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+    }
+
+    std::unique_ptr<CMainFrame> MakeFrame() {
+        FrameEnvironment env;
+        env.prompter = &prompter;
+        env.openHelp = [this] { ++helpOpened; };
+        auto frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->Create());
+        return frame;
+    }
+
+    void SetShowTip(const QByteArray &value) {
+        folder.WriteFile("config/t.ini",
+                         "[config]\nreadDoc=1\nisLink=1\npath=" + root.toUtf8() + "\nshowTip=" + value + "\n");
+    }
+
+    QString ReadSetting(const QString &key) { return SettingsStore().ReadSetting(key, 260); }
+
+    TestFolder folder;
+    CurrentDirectoryGuard cwd{folder.path()};
+    QString root;
+    ScriptedPrompter prompter;
+    int helpOpened = 0;
+};
+
+TEST_F(MainFrameTest, MenuHasTheExactTextsAndIdsInOrder) {
+    auto frame = MakeFrame();
+    QStringList seen;
+    for (QAction *popup : frame->menuBar()->actions()) {
+        seen << popup->text();
+        for (QAction *item : popup->menu()->actions())
+            seen << (item->isSeparator() ? QStringLiteral("-")
+                                         : item->text() + u' ' + item->property("commandId").toString());
+    }
+    EXPECT_EQ(seen, QStringList({"文件", "-", "关闭 57665", "编辑", "删除图片 32778", "删除文件夹 32779",
+                                 "视图", "目录树 32774", "操作", "下载 32780", "设置",
+                                 "下载文件夹... 32782", "显示气泡提示 32809", "帮助", "帮助 32783",
+                                 "检查新版本 32784", "关于... 57664"}));
+    EXPECT_EQ(frame->windowTitle().left(6), "Lumora");
+}
+
+TEST_F(MainFrameTest, ToolbarHasFourButtonsWithTheirOwnActions) {
+    auto frame = MakeFrame();
+    std::vector<int> ids;
+    for (QAction *action : frame->toolbar()->actions())
+        if (action->property("commandId").isValid()) {
+            ids.push_back(action->property("commandId").toInt());
+            EXPECT_EQ(action->icon().actualSize(QSize(64, 64)), QSize(39, 50));
+        }
+    EXPECT_EQ(ids, (std::vector<int>{32780, 32778, 32779, 57664}));
+    // Greying the menu's download item leaves the toolbar button enabled.
+    frame->MenuAction(ID_ACTION_DOWNLOAD)->setEnabled(false);
+    for (QAction *action : frame->toolbar()->actions())
+        if (action->property("commandId").toInt() == ID_ACTION_DOWNLOAD) EXPECT_TRUE(action->isEnabled());
+}
+
+struct TipsCase {
+    const char *stored;  // nullptr: no showTip key
+    bool on;
+};
+
+class MainFrameTipsTest : public MainFrameTest, public ::testing::WithParamInterface<TipsCase> {};
+
+TEST_P(MainFrameTipsTest, StartsWithTipsOnUnlessTheValueBeginsWithZero) {
+    if (GetParam().stored) SetShowTip(GetParam().stored);
+    auto frame = MakeFrame();
+    EXPECT_EQ(frame->MenuAction(ID_SETTINGS_SHOW_TIPS)->isChecked(), GetParam().on);
+    if (!GetParam().stored) EXPECT_EQ(ReadSetting("showTip"), "");  // not written until toggled
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MainFrameTipsTest,
+                         ::testing::Values(TipsCase{nullptr, true}, TipsCase{"", true}, TipsCase{"1", true},
+                                           TipsCase{"x", true}, TipsCase{"0", false},
+                                           TipsCase{"0abc", false}));
+
+TEST_F(MainFrameTest, TipsToggleFlipsTheCheckMarkAndStoresIt) {
+    auto frame = MakeFrame();
+    QAction *tips = frame->MenuAction(ID_SETTINGS_SHOW_TIPS);
+    tips->trigger();
+    EXPECT_FALSE(tips->isChecked());
+    EXPECT_EQ(ReadSetting("showTip"), "0");
+    frame->RouteCommand(ID_SETTINGS_SHOW_TIPS);
+    EXPECT_TRUE(tips->isChecked());
+    EXPECT_EQ(ReadSetting("showTip"), "1");
+}
+
+TEST_F(MainFrameTest, ExitClosesAtOnceWithoutDownload) {
+    auto frame = MakeFrame();
+    QSignalSpy closed(frame.get(), &CMainFrame::closed);
+    frame->MenuAction(ID_APP_EXIT)->trigger();
+    EXPECT_TRUE(closed.wait(2000));
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(MainFrameTest, ExitDuringDownloadAsksAndNoKeepsRunning) {
+    auto frame = MakeFrame();
+    QSignalSpy closed(frame.get(), &CMainFrame::closed);
+    frame->MenuAction(ID_ACTION_DOWNLOAD)->setEnabled(false);
+    prompter.QueueAnswer(Answer::No);
+    frame->RouteCommand(ID_APP_EXIT);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closed.count(), 0);
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_APP_EXIT);
+    EXPECT_TRUE(closed.wait(2000));
+    const auto shown = prompter.shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "正在下载，确定要关闭吗？");
+    EXPECT_EQ(shown[0].caption, "");
+    EXPECT_EQ(shown[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(shown[0].icon, Icon::Question);
+}
+
+TEST_F(MainFrameTest, CloseBoxDuringDownloadNeverAsks) {
+    auto frame = MakeFrame();
+    QSignalSpy closed(frame.get(), &CMainFrame::closed);
+    frame->MenuAction(ID_ACTION_DOWNLOAD)->setEnabled(false);
+    frame->close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(MainFrameTest, AboutShowsVersionTwoLineBreaksAndContact) {
+    auto frame = MakeFrame();
+    frame->RouteCommand(ID_APP_ABOUT);
+    const auto shown = prompter.shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.startsWith("Lumora1.00\n\n"));
+    EXPECT_TRUE(shown[0].text.mid(12).contains('@'));
+    EXPECT_EQ(shown[0].caption, "关于");
+    EXPECT_EQ(shown[0].icon, Icon::None);
+}
+
+TEST_F(MainFrameTest, HelpOpensTheDocument) {
+    auto frame = MakeFrame();
+    frame->RouteCommand(ID_HELP_CONTENTS);
+    EXPECT_EQ(helpOpened, 1);
+}
+
+TEST_F(MainFrameTest, TreePaneToggleHidesAndShowsTheTreeWithItsCheckMark) {
+    auto frame = MakeFrame();
+    frame->resize(800, 600);
+    frame->show();
+    QAction *treePane = frame->MenuAction(ID_VIEW_TREEPANE);
+    EXPECT_TRUE(treePane->isChecked());
+    treePane->trigger();
+    EXPECT_FALSE(frame->tree()->isVisible());
+    EXPECT_FALSE(treePane->isChecked());
+    frame->RouteCommand(ID_VIEW_TREEPANE);
+    EXPECT_TRUE(frame->tree()->isVisible());
+    EXPECT_TRUE(treePane->isChecked());
+}
+
+TEST_F(MainFrameTest, SplitterKeepsItsProportionOnResize) {
+    auto frame = MakeFrame();
+    ProportionalSplitter *splitter = frame->splitter();
+    auto leftShare = [&] {
+        return double(splitter->sizes()[0]) / (splitter->width() - splitter->handleWidth());
+    };
+    frame->resize(1000, 600);
+    frame->show();
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(leftShare(), 0.25, 0.002);
+    frame->resize(1400, 700);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(leftShare(), 0.25, 0.002);
+
+    // A bar the user moved keeps its new proportion.
+    const int usable = splitter->width() - splitter->handleWidth();
+    splitter->setSizes({usable * 2 / 5, usable - usable * 2 / 5});
+    emit splitter->splitterMoved(usable * 2 / 5, 1);
+    frame->resize(900, 700);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(leftShare(), 0.40, 0.003);
+}
+
+TEST_F(MainFrameTest, CreationSetsTimerTwoAndTheTreeRoot) {
+    auto frame = MakeFrame();
+    ASSERT_NE(frame->updateTimer(), nullptr);
+    EXPECT_TRUE(frame->updateTimer()->isActive());
+    EXPECT_EQ(frame->updateTimer()->interval(), 20000);
+    EXPECT_EQ(frame->state().downloadRoot, root);
+    ASSERT_NE(frame->tree()->RootNode(), nullptr);
+    EXPECT_EQ(frame->tree()->RootNode()->text(0), root);
+}
+
+// Records whether the frame was visible whenever something was asked.
+class VisibilityRecordingPrompter : public ScriptedPrompter {
+public:
+    Answer ShowMessage(QWidget *owner, const Message &message) override {
+        visibleWhenAsked.push_back(frame && frame->isVisible());
+        return ScriptedPrompter::ShowMessage(owner, message);
+    }
+    QWidget *frame = nullptr;
+    std::vector<bool> visibleWhenAsked;
+};
+
+TEST_F(MainFrameTest, FirstRunQuestionsComeBeforeTheWindowIsShown) {
+    folder.WriteFile("config/t.ini", ("[config]\npath=" + root + "\n").toUtf8());
+    VisibilityRecordingPrompter recorder;
+    recorder.QueueAnswer(Answer::No);
+    recorder.QueueAnswer(Answer::Cancel);
+    FrameEnvironment env;
+    env.prompter = &recorder;
+    CMainFrame frame(std::move(env));
+    recorder.frame = &frame;
+    ASSERT_TRUE(frame.Create());
+    EXPECT_EQ(recorder.messageTexts(),
+              (std::vector<QString>{"是否阅读软件说明文档？\n\n点击“取消”不再提示",
+                                    "是否创建桌面快捷方式？\n\n点击“取消”不再提示"}));
+    EXPECT_EQ(recorder.visibleWhenAsked, (std::vector<bool>{false, false}));
+    EXPECT_EQ(ReadSetting("isLink"), "1");
+    EXPECT_EQ(ReadSetting("readDoc"), "");
+}
+
+// Counts the key presses that reach a widget.
+class KeyCounter : public QObject {
+public:
+    int presses = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress) ++presses;
+        return false;
+    }
+};
+
+TEST_F(MainFrameTest, AcceleratorKeysDoNothingAnywhereInTheWindow) {
+    auto frame = MakeFrame();
+    AcceleratorFilter accelerators(frame.get());
+    qApp->installEventFilter(&accelerators);
+    KeyCounter counter;
+    frame->tree()->installEventFilter(&counter);
+
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(frame->tree(), &copy);
+    QKeyEvent shiftDelete(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(frame->tree(), &shiftDelete);
+    EXPECT_EQ(counter.presses, 0);
+    QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+    QCoreApplication::sendEvent(frame->tree(), &selectAll);
+    EXPECT_EQ(counter.presses, 1);
+    qApp->removeEventFilter(&accelerators);
+}
+
+struct KeyCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool swallowed;
+};
+
+class AcceleratorKeyTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(AcceleratorKeyTest, SwallowsExactlyTheTableKeys) {
+    QKeyEvent event(QEvent::KeyPress, GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(AcceleratorFilter::IsSwallowedKey(event), GetParam().swallowed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, AcceleratorKeyTest,
+    ::testing::Values(KeyCase{Qt::Key_N, Qt::ControlModifier, true}, KeyCase{Qt::Key_O, Qt::ControlModifier, true},
+                      KeyCase{Qt::Key_S, Qt::ControlModifier, true}, KeyCase{Qt::Key_P, Qt::ControlModifier, true},
+                      KeyCase{Qt::Key_Z, Qt::ControlModifier, true}, KeyCase{Qt::Key_X, Qt::ControlModifier, true},
+                      KeyCase{Qt::Key_C, Qt::ControlModifier, true}, KeyCase{Qt::Key_V, Qt::ControlModifier, true},
+                      KeyCase{Qt::Key_Backspace, Qt::AltModifier, true},
+                      KeyCase{Qt::Key_Delete, Qt::ShiftModifier, true},
+                      KeyCase{Qt::Key_Insert, Qt::ControlModifier, true},
+                      KeyCase{Qt::Key_Insert, Qt::ShiftModifier, true}, KeyCase{Qt::Key_F6, Qt::NoModifier, true},
+                      KeyCase{Qt::Key_F6, Qt::ShiftModifier, true},
+                      KeyCase{Qt::Key_Delete, Qt::NoModifier, false},
+                      KeyCase{Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, false},
+                      KeyCase{Qt::Key_C, Qt::NoModifier, false}, KeyCase{Qt::Key_F5, Qt::NoModifier, false},
+                      KeyCase{Qt::Key_N, Qt::ControlModifier | Qt::KeypadModifier, true}));
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+#include <dirent.h>
+
+#include <QFile>
+#include <algorithm>
+
+#include "platform/DirectoryListing.h"
+#include "support/TestFolders.h"
+
+namespace {
+
+std::vector<QString> Names(const std::vector<DirEntry> &entries) {
+    std::vector<QString> names;
+    for (const DirEntry &entry : entries) names.push_back(entry.name);
+    return names;
+}
+
+// The names in the order readdir itself returns them.
+std::vector<QString> RawReaddirOrder(const QString &folder) {
+    std::vector<QString> names;
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    while (const dirent *entry = readdir(dir)) names.push_back(QFile::decodeName(entry->d_name));
+    closedir(dir);
+    return names;
+}
+
+TEST(DirectoryListingTest, AllListsEveryNameInReaddirOrderWithDotEntries) {
+    TestFolder folder;
+    for (const char *name : {"zeta.jpg", "alpha.txt", "Mid.JPG", "b"}) folder.WriteFile(name);
+    folder.MakeFolder("sub");
+    const auto entries = ListFolder(folder.path(), ListPattern::All);
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(Names(*entries), RawReaddirOrder(folder.path()));
+    const auto names = Names(*entries);
+    EXPECT_NE(std::find(names.begin(), names.end(), "."), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), ".."), names.end());
+}
+
+TEST(DirectoryListingTest, JpgMatchesTheExtensionInAnyCaseAndIncludesFolders) {
+    TestFolder folder;
+    for (const char *name : {"a.jpg", "B.JPG", "c.Jpg", "d.jpeg", "e.jpgx", "jpg", ".jpg"}) folder.WriteFile(name);
+    folder.MakeFolder("x.jpg");
+    const auto entries = ListFolder(folder.path(), ListPattern::Jpg);
+    ASSERT_TRUE(entries);
+    auto names = Names(*entries);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<QString>{".jpg", "B.JPG", "a.jpg", "c.Jpg", "x.jpg"}));
+    for (const DirEntry &entry : *entries) EXPECT_EQ(entry.isDirectory, entry.name == "x.jpg");
+}
+
+TEST(DirectoryListingTest, SymbolicLinksAreNeverDirectories) {
+    TestFolder folder;
+    const QString target = folder.MakeFolder("real");
+    ASSERT_TRUE(QFile::link(target, folder.At("link")));
+    for (const DirEntry &entry : *ListFolder(folder.path(), ListPattern::All))
+        if (entry.name == "link") EXPECT_FALSE(entry.isDirectory);
+}
+
+TEST(DirectoryListingTest, MissingFolderOrFileCannotBeListed) {
+    TestFolder folder;
+    EXPECT_FALSE(ListFolder(folder.At("missing"), ListPattern::All));
+    EXPECT_FALSE(ListFolder(folder.WriteFile("file.jpg"), ListPattern::Jpg));
+    EXPECT_FALSE(ListFolder(QString(), ListPattern::All));
+}
+
+struct PathCase {
+    const char *folder;
+    const char *name;
+    const char *joined;
+};
+
+class JoinPathTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(JoinPathTest, AddsOneSlashOnlyWhenNeededAndSplitsBack) {
+    const QString joined = JoinPath(GetParam().folder, GetParam().name);
+    EXPECT_EQ(joined, GetParam().joined);
+    EXPECT_EQ(FolderOf(joined), GetParam().folder);
+    EXPECT_EQ(FileNameOf(joined), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, JoinPathTest,
+                         ::testing::Values(PathCase{"/", "x", "/x"}, PathCase{"/data", "a.jpg", "/data/a.jpg"},
+                                           PathCase{"/data/2010-05-03", "t", "/data/2010-05-03/t"}));
+
+TEST(PathTextTest, FolderOfAPathWithoutSlashIsItself) {
+    EXPECT_EQ(FolderOf("a.jpg"), "a.jpg");
+    EXPECT_EQ(FileNameOf("a.jpg"), "a.jpg");
+}
+
+TEST(PathTextTest, PictureTestIsCaseSensitiveOnTheLastFourCharacters) {
+    EXPECT_TRUE(IsPicturePath("/p/a.jpg"));
+    EXPECT_TRUE(IsPicturePath(".jpg"));
+    EXPECT_FALSE(IsPicturePath("/p/a.JPG"));
+    EXPECT_FALSE(IsPicturePath("/p/a.jpeg"));
+    EXPECT_FALSE(IsPicturePath("jpg"));
+    EXPECT_FALSE(IsPicturePath(""));
+}
+
+}  // namespace
