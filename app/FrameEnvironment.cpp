@@ -4,6 +4,7 @@
 
 #include "platform/DesktopLauncher.h"
 #include "platform/HelpDocument.h"
+#include "update/HandOver.h"
 
 FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
     FrameEnvironment env;
@@ -12,5 +13,7 @@ FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
     env.programPath = [] { return QCoreApplication::applicationFilePath(); };
     env.desktopFolder = DesktopFolder;
     env.createLauncher = CreateDesktopLauncher;
+    env.startScript = StartDetachedProcess;
+    env.endProcess = EndProcessNow;
     return env;
 }

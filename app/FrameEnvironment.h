@@ -2,9 +2,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "app/SettingsStore.h"
+#include "update/UpdateServices.h"
 
 class Prompter;
 
@@ -18,6 +20,13 @@ struct FrameEnvironment {
     std::function<QString()> programPath;
     std::function<QString()> desktopFolder;
     std::function<bool(const QString &programPath, const QString &desktopFolder)> createLauncher;
+    // Self-update: the version list and file transfers, the detached start of the update
+    // script and the immediate end of the process.
+    UpdateServices updateServices;
+    std::function<bool(const QString &program, const QStringList &arguments,
+                       const QString &workingFolder)>
+        startScript;
+    std::function<void(int exitCode)> endProcess;
 
     // The real platform, with `prompter` as the dialogs.
     static FrameEnvironment Real(Prompter *prompter);

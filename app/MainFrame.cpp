@@ -17,6 +17,7 @@
 #include "platform/Prompter.h"
 #include "resources/FrameResources.h"
 #include "tree/FolderTree.h"
+#include "update/UpdateCommand.h"
 #include "view/CLumoraView.h"
 
 namespace {
@@ -67,6 +68,7 @@ bool CMainFrame::Create() {
 
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(kUpdateTimerMs);
+    connect(updateTimer_, &QTimer::timeout, this, [this] { OnUpdateTimer(*this); });
     updateTimer_->start();
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressTimerMs);
@@ -162,6 +164,7 @@ void CMainFrame::BuildRoutingTable() {
     routes_[ID_EDIT_DELETE_PICTURE] = [this] { view_->OnDeletePicture(); };
     routes_[ID_HELP_CONTENTS] = [this] { OnHelp(); };
     routes_[ID_SETTINGS_SHOW_TIPS] = [this] { OnToggleTips(); };
+    routes_[ID_HELP_CHECK_VERSION] = [this] { OnCheckVersion(*this); };
 }
 
 void CMainFrame::RouteCommand(int id) {
