@@ -1,0 +1,20 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// Counters the two workers of a download publish and the progress display reads without a lock.
+struct DownloadProgress {
+    // Tasks of the running download; each worker sets it when it claims its number.
+    std::atomic<std::int16_t> batchSize{0};
+    // Index of the task each worker takes next: worker 0 the even ones, worker 1 the odd ones.
+    std::atomic<std::int32_t> nextIndex[2] = {0, 0};
+    // Folders created by fetches since the process started; never reset.
+    std::atomic<std::int16_t> newFolderCount{0};
+
+    // Clears the batch size and both next indexes before a download starts.
+    void Reset();
+};
+
+// The process-wide counters.
+DownloadProgress &ProcessDownloadProgress();

@@ -1,0 +1,42 @@
+#include "download/DownloadWorker.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "download/CurlHandle.h"
+#include "download/DownloadProgress.h"
+#include "download/FetchPicture.h"
+#include "download/TransferShutdown.h"
+
+namespace {
+
+int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
+    const auto size = static_cast<std::int16_t>(std::min(batch.size(), kMaxBatchTasks));
+    const int number = progress.batchSize.exchange(size) == 0 ? 0 : 1;
+    const CurlHandle handle = MakeCurlHandle();
+    std::atomic<std::int32_t> &next = progress.nextIndex[number];
+    next = number;
+    // The batch size is read again on every pass, as the other worker's claim sets it too.
+    while (next < progress.batchSize && static_cast<std::size_t>(next) < batch.size()) {
+        const DownloadTask task = batch[static_cast<std::size_t>(next)];
+        if (handle) FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
+        next += 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int DownloadWorker(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress) {
+    const RunningTransferScope running;
+    return batch ? RunWorker(*batch, progress) : 0;
+}
+
+void StartDownloadWorkers(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress) {
+    for (int i = 0; i < 2; ++i) {
+        // Counted as running from before the thread exists, so the program never ends normally
+        // while a worker is about to start.
+        auto running = std::make_shared<RunningTransferScope>();
+        std::thread([batch, &progress, running] { DownloadWorker(batch, progress); }).detach();
+    }
+}
