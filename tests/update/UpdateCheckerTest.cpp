@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <optional>
+
+#include "FakeUpdateService.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/TestFolders.h"
+#include "update/UpdateChecker.h"
+
+namespace {
+
+const QString kFailure = QStringLiteral("连接服务器失败|更新失败");
+const QString kLatest = QStringLiteral("当前已是最新版本|Lumora1.00");
+
+QString Question(const QString &version) {
+    return QStringLiteral("当前版本：1.00\n最新版本：") + version + QStringLiteral(",是否更新?|有新版本");
+}
+
+struct CheckCase {
+    const char *name;
+    std::vector<std::string> list;
+    bool silent;
+    std::optional<Answer> answer;  // the answer to the question, when one is expected
+    std::set<std::string> missing;
+    bool result;
+    QStringList boxes;  // "text|caption" of every box shown, in order
+    size_t transfers;
+};
+
+void PrintTo(const CheckCase &c, std::ostream *os) { *os << c.name; }
+
+class UpdateCheckerCaseTest : public ::testing::TestWithParam<CheckCase> {
+protected:
+    void SetUp() override { updateState = 0; }
+
+    TestFolder folder;
+    CurrentDirectoryGuard cwd{folder.path()};
+    ScriptedPrompter prompter;
+    FakeUpdateService service;
+};
+
+TEST_P(UpdateCheckerCaseTest, ShowsTheBoxesAndFetchesAsExpected) {
+    const CheckCase &c = GetParam();
+    service.list = c.list;
+    service.missing = c.missing;
+    if (c.answer) prompter.QueueAnswer(*c.answer);
+
+    EXPECT_EQ(UpdateChecker(c.silent, prompter, service.Services()), c.result);
+
+    QStringList boxes;
+    for (const auto &shown : prompter.shown()) {
+        boxes << shown.text + u'|' + shown.caption;
+        EXPECT_EQ(shown.owner, nullptr);
+        EXPECT_FALSE(shown.unscripted);
+    }
+    EXPECT_EQ(boxes, c.boxes);
+    EXPECT_EQ(service.transfers().size(), c.transfers);
+    EXPECT_EQ(updateState, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, UpdateCheckerCaseTest,
+    ::testing::Values(
+        CheckCase{"NoListFromMenu", {}, false, {}, {}, false, {kFailure}, 0},
+        CheckCase{"NoListFromTimer", {}, true, {}, {}, false, {}, 0},
+        CheckCase{"SameVersionFromMenu", {"1.00", "lumora"}, false, {}, {}, false, {kLatest}, 0},
+        CheckCase{"SameVersionFromTimer", {"1.00", "lumora"}, true, {}, {}, false, {}, 0},
+        CheckCase{"ThreeCharacters", {"1.1", "lumora"}, false, {}, {}, false, {kLatest}, 0},
+        CheckCase{"FiveCharacters", {"1.001", "lumora"}, false, {}, {}, false, {kLatest}, 0},
+        CheckCase{"OlderVersion", {"0.99"}, false, {}, {}, false, {kLatest}, 0},
+        CheckCase{"NewerAnsweredNo", {"1.01", "lumora"}, false, Answer::No, {}, false,
+                  {Question("1.01")}, 0},
+        CheckCase{"NewerAnsweredYes", {"1.01", "move.sh", "lumora"}, false, Answer::Yes, {},
+                  true, {Question("1.01")}, 2},
+        CheckCase{"TimerStillAsks", {"1.10", "lumora"}, true, Answer::Yes, {}, true,
+                  {Question("1.10")}, 1},
+        CheckCase{"OnlyAVersion", {"2.00"}, false, Answer::Yes, {}, true, {Question("2.00")},
+                  0},
+        CheckCase{"ParentFolderName", {"1.01", "move.sh", "../lumora"}, false, {}, {}, false,
+                  {kFailure}, 0},
+        CheckCase{"AbsoluteName", {"1.01", "/tmp/lumora"}, false, {}, {}, false, {kFailure}, 0},
+        CheckCase{"DotDotName", {"1.01", ".."}, false, {}, {}, false, {kFailure}, 0},
+        CheckCase{"EmptyName", {"1.01", ""}, false, {}, {}, false, {kFailure}, 0},
+        CheckCase{"HostileNameFromTimer", {"1.01", "a/b"}, true, {}, {}, false, {}, 0},
+        CheckCase{"FailedTransferFromMenu", {"1.01", "move.sh", "lumora", "help.html"}, false,
+                  Answer::Yes, {"lumora"}, false, {Question("1.01"), kFailure}, 2},
+        CheckCase{"FailedTransferFromTimer", {"1.01", "move.sh"}, true, Answer::Yes,
+                  {"move.sh"}, false, {Question("1.01")}, 1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+class UpdateCheckerTest : public UpdateCheckerCaseTest {};
+
+TEST_F(UpdateCheckerTest, BoxesHaveTheirButtonsAndIcons) {
+    service.list = {"1.00"};
+    UpdateChecker(false, prompter, service.Services());
+    service.list = {};
+    UpdateChecker(false, prompter, service.Services());
+    service.list = {"1.01"};
+    UpdateChecker(false, prompter, service.Services());
+
+    const auto shown = prompter.shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "当前已是最新版本");
+    EXPECT_EQ(shown[0].icon, Icon::Information);
+    EXPECT_EQ(shown[0].buttons, Buttons::Ok);
+    EXPECT_EQ(shown[1].text, "连接服务器失败");
+    EXPECT_EQ(shown[1].buttons, Buttons::Ok);
+    EXPECT_EQ(shown[2].text, "当前版本：1.00\n最新版本：1.01,是否更新?");
+    EXPECT_EQ(shown[2].caption, "有新版本");
+    EXPECT_EQ(shown[2].icon, Icon::Question);
+    EXPECT_EQ(shown[2].buttons, Buttons::YesNo);
+}
+
+TEST_F(UpdateCheckerTest, FetchesEachFileFromTheVersionFolderIntoTemp) {
+    service.list = {"1.01", "move.sh", "lumora"};
+    prompter.QueueAnswer(Answer::Yes);
+    ASSERT_TRUE(UpdateChecker(false, prompter, service.Services("updates.test:81")));
+
+    const auto transfers = service.transfers();
+    ASSERT_EQ(transfers.size(), 2u);
+    EXPECT_EQ(transfers[0].remoteAddress, "updates.test:81/version/1.01/move.sh");
+    EXPECT_EQ(transfers[0].referrer, "update");
+    EXPECT_EQ(transfers[0].localPath, "temp/move.sh");
+    EXPECT_EQ(transfers[1].remoteAddress, "updates.test:81/version/1.01/lumora");
+    EXPECT_EQ(transfers[1].localPath, "temp/lumora");
+    EXPECT_EQ(ReadWholeFile(folder.At("temp/lumora")), "content of lumora");
+}
+
+TEST_F(UpdateCheckerTest, EncodesNamesThatWouldChangeTheAddress) {
+    const DownloadTask task = UpdateTransfer("h:1", "1.0#", "a b?.txt");
+    EXPECT_EQ(task.remoteAddress, "h:1/version/1.0%23/a%20b%3F.txt");
+    EXPECT_EQ(task.localPath, "temp/a b?.txt");
+}
+
+TEST_F(UpdateCheckerTest, StopsAtTheFirstFileThatDidNotArrive) {
+    service.list = {"1.01", "a", "b", "c"};
+    service.missing = {"b"};
+    prompter.QueueAnswer(Answer::Yes);
+    EXPECT_FALSE(UpdateChecker(true, prompter, service.Services()));
+    EXPECT_EQ(service.transfers().size(), 2u);
+}
+
+TEST_F(UpdateCheckerTest, TempThatIsAFileFailsWithoutTransfers) {
+    folder.WriteFile("temp", "not a folder");
+    service.list = {"1.01", "lumora"};
+    prompter.QueueAnswer(Answer::Yes);
+    EXPECT_FALSE(UpdateChecker(false, prompter, service.Services()));
+    EXPECT_TRUE(service.transfers().empty());
+    EXPECT_EQ(prompter.messageTexts().back(), "连接服务器失败");
+}
+
+TEST_F(UpdateCheckerTest, MissingServicesCountAsFailures) {
+    EXPECT_FALSE(UpdateChecker(false, prompter, UpdateServices()));
+    UpdateServices listOnly;
+    listOnly.requestVersionList = [] { return std::vector<std::string>{"1.01", "lumora"}; };
+    prompter.QueueAnswer(Answer::Yes);
+    EXPECT_FALSE(UpdateChecker(false, prompter, listOnly));
+    EXPECT_EQ(prompter.messageTexts(),
+              std::vector<QString>({"连接服务器失败", "当前版本：1.00\n最新版本：1.01,是否更新?",
+                                    "连接服务器失败"}));
+}
+
+TEST_F(UpdateCheckerTest, StateIsRunningDuringTheCheckAndEndedAfterwards) {
+    std::vector<int> seen;
+    UpdateServices services;
+    services.requestVersionList = [&] {
+        seen.push_back(updateState);
+        return std::vector<std::string>{"1.01", "lumora"};
+    };
+    services.fetchFile = [&](CURL *, std::string, std::string, std::string) {
+        seen.push_back(updateState);
+        return true;
+    };
+    prompter.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(UpdateChecker(true, prompter, services));
+    EXPECT_EQ(updateState, 2);
+    EXPECT_FALSE(UpdateChecker(true, prompter, services));  // 2 -> 1 -> 2 again
+    EXPECT_EQ(seen, (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(updateState, 2);
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "FakeUpdateService.h"
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/TestFolders.h"
+#include "update/UpdateChecker.h"
+#include "update/UpdateCommand.h"
+
+namespace {
+
+// Runs the event loop until `done` holds; the bound only keeps a broken build from hanging.
+bool WaitUntil(const std::function<bool()> &done) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > give_up) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+struct ScriptStart {
+    QString program;
+    QStringList arguments;
+    QString workingFolder;
+};
+
+class UpdateCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        updateState = 0;
+        const QString root = folder.MakeFolder("pictures");
+        folder.WriteFile("config/t.ini",
+                         ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+    }
+
+    // Waits for a check started by the timer, so that no thread outlives the test's fakes.
+    void TearDown() override { EXPECT_TRUE(WaitUntil([] { return updateState != 1; })); }
+
+    std::unique_ptr<CMainFrame> MakeFrame(UpdateServices services) {
+        FrameEnvironment env;
+        env.prompter = &prompter;
+        env.updateServices = std::move(services);
+        env.startScript = [this](const QString &program, const QStringList &arguments,
+                                 const QString &workingFolder) {
+            scripts.push_back({program, arguments, workingFolder});
+            return true;
+        };
+        env.endProcess = [this](int code) { exitCodes.push_back(code); };
+        auto frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->Create());
+        prompter.clear();
+        return frame;
+    }
+
+    TestFolder folder;
+    CurrentDirectoryGuard cwd{folder.path()};
+    ScriptedPrompter prompter;
+    FakeUpdateService service;
+    std::vector<ScriptStart> scripts;
+    std::vector<int> exitCodes;
+};
+
+TEST_F(UpdateCommandTest, MenuWithTheLatestVersionSaysSoAndStartsNothing) {
+    service.list = {"1.00", "lumora"};
+    auto frame = MakeFrame(service.Services());
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
+    EXPECT_TRUE(scripts.empty());
+    EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(UpdateCommandTest, MenuUpdateFetchesStartsTheScriptAndEndsWithZero) {
+    service.list = {"1.01", "move.sh", "lumora"};
+    auto frame = MakeFrame(service.Services());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+
+    EXPECT_EQ(ReadWholeFile(folder.At("temp/move.sh")), "content of move.sh");
+    EXPECT_EQ(ReadWholeFile(folder.At("temp/lumora")), "content of lumora");
+    const QString temp = QDir(folder.path()).canonicalPath() + "/temp";
+    ASSERT_EQ(scripts.size(), 1u);
+    EXPECT_EQ(scripts[0].program, "/bin/sh");
+    EXPECT_EQ(scripts[0].arguments, QStringList({"move.sh", "/", temp}));
+    EXPECT_EQ(scripts[0].workingFolder, temp);
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(UpdateCommandTest, MenuUpdateWithoutFilesStillHandsOver) {
+    service.list = {"1.01"};
+    auto frame = MakeFrame(service.Services());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(service.transfers().empty());
+    EXPECT_EQ(scripts.size(), 1u);
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(UpdateCommandTest, MenuUpdateWithAMissingFileStartsNothing) {
+    service.list = {"1.01", "move.sh", "lumora"};
+    service.missing = {"lumora"};
+    auto frame = MakeFrame(service.Services());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(prompter.messageTexts().back(), "连接服务器失败");
+    EXPECT_TRUE(scripts.empty());
+    EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(UpdateCommandTest, MenuBeforeTheTimerStopsTimer2) {
+    service.list = {"1.00"};
+    auto frame = MakeFrame(service.Services());
+    ASSERT_TRUE(frame->updateTimer()->isActive());
+    EXPECT_EQ(frame->updateTimer()->interval(), 20000);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_FALSE(frame->updateTimer()->isActive());
+    EXPECT_EQ(service.versionRequests(), 1);
+}
+
+TEST_F(UpdateCommandTest, TimerChecksOnceSilentlyOnItsOwnThread) {
+    service.list = {"1.00", "lumora"};
+    std::thread::id checkThread;
+    UpdateServices services = service.Services();
+    services.requestVersionList = [&, list = services.requestVersionList] {
+        checkThread = std::this_thread::get_id();
+        return list();
+    };
+    auto frame = MakeFrame(services);
+    frame->updateTimer()->setInterval(0);  // let timer 2 fire now instead of in 20 s
+    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(frame->updateTimer()->isActive());
+    EXPECT_EQ(service.versionRequests(), 1);
+    EXPECT_NE(checkThread, std::this_thread::get_id());
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(UpdateCommandTest, TimerUpdateAsksWithoutOwnerAndKeepsRunning) {
+    service.list = {"1.01", "lumora"};
+    auto frame = MakeFrame(service.Services());
+    prompter.QueueAnswer(Answer::Yes);
+    OnUpdateTimer(*frame);
+    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].owner, nullptr);
+    EXPECT_EQ(ReadWholeFile(folder.At("temp/lumora")), "content of lumora");
+    EXPECT_TRUE(scripts.empty());
+    EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(UpdateCommandTest, MenuWhileTheSilentCheckRunsDoesNothing) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false, released = false;
+    UpdateServices services;
+    services.requestVersionList = [&] {
+        std::unique_lock lock(mutex);
+        entered = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return released; });
+        return std::vector<std::string>{"1.01", "lumora"};
+    };
+    services.fetchFile = [](CURL *, std::string, std::string, std::string) { return true; };
+    auto frame = MakeFrame(services);
+
+    OnUpdateTimer(*frame);
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return entered; });
+    }
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(updateState, 1);
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+    // Only the silent check asked; its unscripted question was answered No.
+    EXPECT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(scripts.empty());
+}
+
+TEST_F(UpdateCommandTest, MenuAfterTheTimerCheckRunsAgain) {
+    service.list = {"1.00"};
+    auto frame = MakeFrame(service.Services());
+    OnUpdateTimer(*frame);
+    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(service.versionRequests(), 2);
+    EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
+}
+
+}  // namespace
