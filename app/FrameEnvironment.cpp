@@ -13,6 +13,7 @@ FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
     env.programPath = [] { return QCoreApplication::applicationFilePath(); };
     env.desktopFolder = DesktopFolder;
     env.createLauncher = CreateDesktopLauncher;
+    env.storageKind = StorageKindOf;
     env.startScript = StartDetachedProcess;
     env.endProcess = EndProcessNow;
     return env;

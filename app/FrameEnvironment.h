@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/SettingsStore.h"
+#include "platform/StorageKind.h"
 #include "update/UpdateServices.h"
 
 class Prompter;
@@ -20,6 +21,8 @@ struct FrameEnvironment {
     std::function<QString()> programPath;
     std::function<QString()> desktopFolder;
     std::function<bool(const QString &programPath, const QString &desktopFolder)> createLauncher;
+    // Storage kind of the file system holding a path; unset means this machine's.
+    std::function<StorageKind(const QString &path)> storageKind;
     // Self-update: the version list and file transfers, the detached start of the update
     // script and the immediate end of the process.
     UpdateServices updateServices;

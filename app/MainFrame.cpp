@@ -16,6 +16,8 @@
 #include "app/ProportionalSplitter.h"
 #include "platform/Prompter.h"
 #include "resources/FrameResources.h"
+#include "tree/DownloadFolderChoice.h"
+#include "tree/FolderCommands.h"
 #include "tree/FolderTree.h"
 #include "update/UpdateCommand.h"
 #include "view/CLumoraView.h"
@@ -65,6 +67,9 @@ bool CMainFrame::Create() {
     BuildRoutingTable();
 
     RunFirstRunPrompts(this, env_);
+    // A missing download root must be chosen before anything goes on.
+    if (!QFileInfo::exists(env_.settings.ReadSetting(QStringLiteral("path"), 260)))
+        OnChooseDownloadFolder(true, *tree_, env_, this);
 
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(kUpdateTimerMs);
@@ -164,6 +169,12 @@ void CMainFrame::BuildRoutingTable() {
     routes_[ID_EDIT_DELETE_PICTURE] = [this] { view_->OnDeletePicture(); };
     routes_[ID_HELP_CONTENTS] = [this] { OnHelp(); };
     routes_[ID_SETTINGS_SHOW_TIPS] = [this] { OnToggleTips(); };
+    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] { OnChooseDownloadFolder(false, *tree_, env_, this); };
+    routes_[ID_TREE_REFRESH] = [this] { OnRefreshFolder(*tree_); };
+    routes_[ID_TREE_DELETE] = [this] { OnDeleteFolder(ID_TREE_DELETE, *tree_, *env_.prompter, this); };
+    routes_[ID_EDIT_DELETE_FOLDER] = [this] {
+        OnDeleteFolder(ID_EDIT_DELETE_FOLDER, *tree_, *env_.prompter, this);
+    };
     routes_[ID_HELP_CHECK_VERSION] = [this] { OnCheckVersion(*this); };
 }
 

@@ -1,14 +1,65 @@
 #include "tree/FolderTree.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+#include "app/CommandIds.h"
 #include "app/FrameState.h"
+#include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
+#include "tree/SubFolderScan.h"
 #include "view/CLumoraView.h"
+
+namespace {
+
+constexpr int kIconSize = 16;
+
+bool IsSameOrBelow(QTreeWidgetItem *item, const QTreeWidgetItem *ancestor) {
+    for (; item; item = item->parent()) {
+        if (item == ancestor) return true;
+    }
+    return false;
+}
+
+// Menu 205: the tree's popup menu.
+void AddTreePopupItems(QMenu &menu) {
+    const std::pair<const char16_t *, int> items[] = {{u"刷新", ID_TREE_REFRESH},
+                                                      {u"删除", ID_TREE_DELETE}};
+    for (const auto &[text, id] : items)
+        menu.addAction(QString::fromUtf16(text))->setProperty(kCommandIdProperty, id);
+}
+
+}  // namespace
 
 FolderTree::FolderTree(FrameState &state, QWidget *parent) : QTreeWidget(parent), state_(state) {
     setHeaderHidden(true);
-    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *node) {
-        if (view_ && node) view_->LoadPath(GetNodePath(node));
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setIconSize(QSize(kIconSize, kIconSize));
+
+    const QPixmap closed = style()->standardIcon(QStyle::SP_DirClosedIcon).pixmap(kIconSize);
+    const QPixmap open = style()->standardIcon(QStyle::SP_DirOpenIcon).pixmap(kIconSize);
+    closedIcon_.addPixmap(closed, QIcon::Normal);
+    closedIcon_.addPixmap(closed, QIcon::Selected);
+    folderIcon_.addPixmap(closed, QIcon::Normal);
+    folderIcon_.addPixmap(open, QIcon::Selected);
+
+    runPopup_ = [](QMenu &menu, const QPoint &at) { return menu.exec(at); };
+    connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::OnTreeItemExpanding);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current) OnTreeSelChanged(current);
     });
+}
+
+void FolderTree::SetView(CLumoraView *view) {
+    view_ = view;
+    if (view)
+        loadPath_ = [view](const QString &path) { view->LoadPath(path); };
+    else
+        loadPath_ = nullptr;
 }
 
 QString FolderTree::GetNodeText(QTreeWidgetItem *node) const {
@@ -21,11 +72,177 @@ QString FolderTree::GetNodePath(QTreeWidgetItem *node) const {
     return JoinPath(GetNodePath(node->parent()), GetNodeText(node));
 }
 
-void FolderTree::RefreshFolderNode(QTreeWidgetItem *node, const QString &) {
+QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetItem *parent,
+                                              NodePosition position) {
+    auto *node = new QTreeWidgetItem(QStringList{text});
+    node->setIcon(0, closedIcon_);
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+
+    QTreeWidgetItem *holder = parent ? parent : invisibleRootItem();
+    const int count = holder->childCount();
+    int index = count;
+    switch (position.kind) {
+        case NodePosition::First:
+            index = 0;
+            break;
+        case NodePosition::Last:
+            break;
+        case NodePosition::Sorted:
+            // Before the first sibling whose text sorts after the new one.
+            for (int i = 0; i < count; ++i) {
+                if (QString::compare(holder->child(i)->text(0), text, Qt::CaseInsensitive) > 0) {
+                    index = i;
+                    break;
+                }
+            }
+            break;
+        case NodePosition::After:
+            if (const int at = holder->indexOfChild(position.after); at >= 0) index = at + 1;
+            break;
+    }
+    holder->insertChild(index, node);
+    return node;
+}
+
+QTreeWidgetItem *FolderTree::NewFilledNode(const QString &name, bool hasChildren) const {
+    auto *node = new QTreeWidgetItem(QStringList{name});
+    node->setIcon(0, folderIcon_);
+    node->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator
+                                              : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    return node;
+}
+
+bool FolderTree::HasChildrenFlag(QTreeWidgetItem *node) const {
+    return node && node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
+}
+
+void FolderTree::FillFolderNode(QTreeWidgetItem *parent, const QString &refreshPath) {
+    if (!parent) return;
+    const QString folder = GetNodePath(parent);
+    QTreeWidgetItem *selected = currentItem();
+    const QString selectedText = GetNodeText(selected);
+    const auto subFolders = ScanSubFolders(folder);
+    if (!subFolders) return;
+
+    // Nodes before the kept one go first, in order; those after it go last.
+    QList<QTreeWidgetItem *> before;
+    QList<QTreeWidgetItem *> after;
+    bool keptMet = false;
+    for (const SubFolder &subFolder : *subFolders) {
+        if (!refreshPath.isEmpty() && selected && selected->parent() == parent &&
+            subFolder.name == selectedText &&
+            FolderOf(JoinPath(folder, subFolder.name)) == refreshPath) {
+            keptMet = true;
+            continue;
+        }
+        (keptMet ? after : before).append(NewFilledNode(subFolder.name, subFolder.hasSubFolders));
+    }
+    parent->insertChildren(0, before);
+    parent->addChildren(after);
+}
+
+void FolderTree::RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePath) {
     if (!node) {
+        state_.popupNode = nullptr;
+        state_.downloadNode = nullptr;
         clear();
-        addTopLevelItem(new QTreeWidgetItem(QStringList{state_.downloadRoot}));
+        FillFolderNode(InsertFolderNode(state_.downloadRoot, nullptr, NodePosition::Last),
+                       nodePath);
+    } else {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // A selection deep inside a child that goes moves up to the refreshed node once,
+        // rather than wandering through every sibling as they are removed.
+        QTreeWidgetItem *selected = currentItem();
+        if (selected && selected != node && selected->parent() != node &&
+            IsSameOrBelow(selected, node)) {
+            setCurrentItem(node);
+            selected = node;
+        }
+        for (int i = 0; i < node->childCount();) {
+            QTreeWidgetItem *child = node->child(i);
+            if (child == selected)
+                ++i;
+            else
+                RemoveFolderNode(child);
+        }
+        FillFolderNode(node, nodePath);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (QTreeWidgetItem *root = RootNode()) expandItem(root);
+    FindDownloadNodeAgain();
+}
+
+void FolderTree::RemoveFolderNode(QTreeWidgetItem *node) {
+    if (!node) return;
+    ForgetNodesIn(node);
+    delete node;
+}
+
+void FolderTree::ForgetNodesIn(QTreeWidgetItem *node) {
+    if (IsSameOrBelow(state_.popupNode, node)) state_.popupNode = nullptr;
+    if (IsSameOrBelow(state_.downloadNode, node)) state_.downloadNode = nullptr;
+}
+
+// The dated folder of a download lies directly below the root: once its node went with a
+// rebuild or a refresh, the freshly listed node of the same name takes its place.
+void FolderTree::FindDownloadNodeAgain() {
+    QTreeWidgetItem *root = RootNode();
+    if (state_.downloadNode || state_.downloadFolder.isEmpty() || !root) return;
+    if (FolderOf(state_.downloadFolder) != GetNodePath(root)) return;
+    const QString name = FileNameOf(state_.downloadFolder);
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (root->child(i)->text(0) == name) {
+            state_.downloadNode = root->child(i);
+            return;
+        }
     }
 }
 
 QTreeWidgetItem *FolderTree::RootNode() const { return topLevelItem(0); }
+
+void FolderTree::OnTreeItemExpanding(QTreeWidgetItem *node) {
+    if (HasChildrenFlag(node) && node->childCount() == 0) FillFolderNode(node, QString());
+}
+
+void FolderTree::OnTreeSelChanged(QTreeWidgetItem *node) {
+    if (!node) return;
+    const QString folder = GetNodePath(node);
+    QString path = folder;
+    const auto pictures = ListFolder(folder, ListPattern::Jpg);
+    if (pictures && !pictures->empty() && !pictures->front().isDirectory)
+        path = JoinPath(folder, pictures->front().name);
+    if (loadPath_) loadPath_(path);
+}
+
+bool FolderTree::IsOnLabel(QTreeWidgetItem *node, const QPoint &viewportPos) const {
+    const QModelIndex index = indexFromItem(node);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.index = index;
+    option.text = node->text(0);
+    option.icon = node->icon(0);
+    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    QRect label = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    // The label is the text's own extent, not the rest of the row.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    label.setWidth(std::min(label.width(), fontMetrics().horizontalAdvance(option.text) + 2 * margin));
+    return label.contains(viewportPos);
+}
+
+void FolderTree::OnTreeRightClick(const QPoint &globalPos) {
+    const QPoint at = viewport()->mapFromGlobal(globalPos);
+    QTreeWidgetItem *node = itemAt(at);
+    if (!node || !IsOnLabel(node, at)) return;
+    state_.popupNode = node;
+
+    QMenu menu(this);
+    AddTreePopupItems(menu);
+    QAction *chosen = runPopup_ ? runPopup_(menu, globalPos) : nullptr;
+    if (chosen && route_) route_(chosen->property(kCommandIdProperty).toInt());
+}
+
+void FolderTree::contextMenuEvent(QContextMenuEvent *event) {
+    if (event->reason() == QContextMenuEvent::Mouse) OnTreeRightClick(event->globalPos());
+    event->accept();
+}

@@ -1,29 +1,84 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <QTreeWidget>
 #include <functional>
 
 struct FrameState;
 class CLumoraView;
+class QMenu;
+
+// Where InsertFolderNode puts a node among its parent's children.
+struct NodePosition {
+    enum Kind { First, Last, Sorted, After };
+    NodePosition(Kind kind, QTreeWidgetItem *after = nullptr) : kind(kind), after(after) {}
+    static NodePosition AfterNode(QTreeWidgetItem *node) { return {After, node}; }
+
+    Kind kind;
+    QTreeWidgetItem *after;  // for After
+};
 
 // The folder tree: the download root and its sub-folders, filled lazily from the file system.
+// A node holds only its text (the folder name; the root node holds the whole root path), its
+// icons and its has-children flag (the child-indicator policy); paths are rebuilt from the
+// texts. Whenever a node leaves the tree, the frame's popupNode and downloadNode are cleared if
+// they named it or anything below it.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 public:
     FolderTree(FrameState &state, QWidget *parent = nullptr);
 
-    void SetView(CLumoraView *view) { view_ = view; }
+    void SetView(CLumoraView *view);
+    CLumoraView *view() const { return view_; }
     // Commands of the tree's popup menu go here (the frame's routing).
     void SetCommandRouter(std::function<void(int)> route) { route_ = std::move(route); }
+    // Replaces the view's LoadPath as the receiver of selection changes.
+    void SetPathLoader(std::function<void(const QString &)> load) { loadPath_ = std::move(load); }
+    // Shows the popup menu at a screen position and returns the chosen action, or null. The
+    // default runs the menu modally.
+    void SetPopupRunner(std::function<QAction *(QMenu &, const QPoint &)> run) {
+        runPopup_ = std::move(run);
+    }
+    FrameState &state() { return state_; }
 
     QString GetNodeText(QTreeWidgetItem *node) const;
     QString GetNodePath(QTreeWidgetItem *node) const;
+    // A text-only node (closed-folder icon, no has-children flag); `parent` none makes a
+    // top-level node.
+    QTreeWidgetItem *InsertFolderNode(const QString &text, QTreeWidgetItem *parent,
+                                      NodePosition position);
+    // One node per listable sub-folder of the parent's folder, in file-system order. With a
+    // `refreshPath`, the selected child of `parent` named like an entry stays in its place.
+    void FillFolderNode(QTreeWidgetItem *parent, const QString &refreshPath);
+    // Rebuilds the whole tree from the download root when `node` is none, else the children of
+    // `node` (keeping its selected child); then expands the root node.
     void RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePath);
+    // Removes `node` with its subtree.
+    void RemoveFolderNode(QTreeWidgetItem *node);
     QTreeWidgetItem *RootNode() const;
+    bool HasChildrenFlag(QTreeWidgetItem *node) const;
+
+    void OnTreeItemExpanding(QTreeWidgetItem *node);
+    void OnTreeSelChanged(QTreeWidgetItem *node);
+    // A right click at a screen position: on a node's label, remembers the node as popupNode
+    // and offers menu 205; the chosen command goes to the frame.
+    void OnTreeRightClick(const QPoint &globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    QTreeWidgetItem *NewFilledNode(const QString &name, bool hasChildren) const;
+    bool IsOnLabel(QTreeWidgetItem *node, const QPoint &viewportPos) const;
+    void ForgetNodesIn(QTreeWidgetItem *node);
+    void FindDownloadNodeAgain();
+
     FrameState &state_;
     CLumoraView *view_ = nullptr;
     std::function<void(int)> route_;
+    std::function<void(const QString &)> loadPath_;
+    std::function<QAction *(QMenu &, const QPoint &)> runPopup_;
+    QIcon closedIcon_;  // text-only nodes
+    QIcon folderIcon_;  // filled nodes: closed, open when selected
 };

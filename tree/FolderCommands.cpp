@@ -1,0 +1,65 @@
+#include "tree/FolderCommands.h"
+
+#include <QTreeWidgetItem>
+
+#include "app/CommandIds.h"
+#include "app/FrameState.h"
+#include "app/MenuActions.h"
+#include "platform/Prompter.h"
+#include "tree/FolderRemoval.h"
+#include "tree/FolderTree.h"
+
+namespace {
+
+void Inform(Prompter &prompter, QWidget *owner, const QString &text) {
+    prompter.ShowMessage(owner, {text, QString(), Buttons::Ok, Icon::None});
+}
+
+QTreeWidgetItem *NextSelection(QTreeWidgetItem *target) {
+    QTreeWidgetItem *holder = target->parent();
+    if (!holder) return nullptr;
+    const int at = holder->indexOfChild(target);
+    if (at + 1 < holder->childCount()) return holder->child(at + 1);
+    if (at > 0) return holder->child(at - 1);
+    return holder;
+}
+
+}  // namespace
+
+void OnRefreshFolder(FolderTree &tree) {
+    QTreeWidgetItem *node = tree.currentItem();
+    tree.state().popupNode = node;
+    tree.RefreshFolderNode(node, tree.GetNodePath(node));
+}
+
+void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *owner) {
+    FrameState &state = tree.state();
+    if (command == ID_EDIT_DELETE_FOLDER) state.popupNode = tree.currentItem();
+    QTreeWidgetItem *target = state.popupNode;
+    if (!target) return;
+    const QString path = tree.GetNodePath(target);
+
+    if (path == state.downloadRoot || !target->parent()) {
+        Inform(prompter, owner, QStringLiteral("不能删除根文件夹"));
+        return;
+    }
+    if (path == state.downloadFolder && IsDownloadRunning(owner)) {
+        Inform(prompter, owner, QStringLiteral("正在下载图片到此文件夹中，请在下载完成后再删除"));
+        return;
+    }
+    const Answer answer = prompter.ShowMessage(
+        owner, {QStringLiteral("删除后将不可恢复，确认要删除吗？"), QStringLiteral("Lumora"),
+                Buttons::YesNo, Icon::Question});
+    if (answer != Answer::Yes) return;
+
+    // The node may have gone while the question was open (a timer's refresh).
+    if (state.popupNode != target) return;
+    if (!RemoveFolderTree(path)) {
+        Inform(prompter, owner, QStringLiteral("删除文件夹失败"));
+        return;
+    }
+    // Selecting first spares the view a load of whichever node the tree would pick itself.
+    QTreeWidgetItem *next = NextSelection(target);
+    tree.setCurrentItem(next);
+    tree.RemoveFolderNode(target);
+}

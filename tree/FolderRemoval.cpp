@@ -1,0 +1,15 @@
+#include "tree/FolderRemoval.h"
+
+#include <QFile>
+#include <filesystem>
+#include <system_error>
+
+bool RemoveFolderTree(const QString &path) {
+    if (path.isEmpty()) return false;
+    const std::filesystem::path target(QFile::encodeName(path).toStdString());
+    std::error_code error;
+    // remove_all reports a missing path as success; a folder that vanished is a failure here.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target, error))) return false;
+    std::filesystem::remove_all(target, error);
+    return !error;
+}
