@@ -1,28 +1,358 @@
 #include "view/CLumoraView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "app/CommandIds.h"
 #include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
+#include "platform/Prompter.h"
+#include "resources/ViewResources.h"
+#include "view/ViewTip.h"
 
-CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
-    : QAbstractScrollArea(parent), prompter_(prompter) {
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Sunken);
+namespace {
+
+const QRect kNoteGeometry(60, 60, 500, 20);
+const QRect kPrevLinkGeometry(60, 90, 62, 24);
+const QRect kNextLinkGeometry(132, 90, 62, 24);
+constexpr int kWheelDelta = 120;
+constexpr int kMaxSizePasses = 4;  // showing a bar resizes the client; a few passes settle it
+
+QLabel *MakeLink(const QString &text, QWidget *parent, const QRect &geometry) {
+    auto *link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text), parent);
+    link->setTextFormat(Qt::RichText);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    link->setGeometry(geometry);
+    return link;
 }
 
-void CLumoraView::LoadPath(const QString &path) {
+// A point on no screen has its x moved into the work area of the nearest one.
+QPoint OnSomeScreen(QPoint point) {
+    if (QGuiApplication::screenAt(point)) return point;
+    QScreen *nearest = nullptr;
+    qint64 best = 0;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        const qint64 dx = std::max({area.left() - point.x(), 0, point.x() - area.right()});
+        const qint64 dy = std::max({area.top() - point.y(), 0, point.y() - area.bottom()});
+        if (!nearest || dx * dx + dy * dy < best) nearest = screen, best = dx * dx + dy * dy;
+    }
+    if (nearest) {
+        const QRect work = nearest->availableGeometry();
+        point.setX(std::clamp(point.x(), work.left(), work.right()));
+    }
+    return point;
+}
+
+void ScrollByWheel(QScrollBar *bar, int delta, int &remainder) {
+    remainder += delta;
+    const int notches = remainder / kWheelDelta;
+    remainder %= kWheelDelta;
+    if (notches != 0)
+        bar->setValue(bar->value() - notches * QApplication::wheelScrollLines() * bar->singleStep());
+}
+
+}  // namespace
+
+CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
+    : QAbstractScrollArea(parent),
+      prompter_(prompter),
+      popupMenuRunner_([](QMenu &menu, const QPoint &at) { return menu.exec(at); }) {
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setMouseTracking(true);
+
+    m_hWndTip = new ViewTip(this);
+    m_hWndNote = new QLabel(viewport());
+    m_hWndNote->setObjectName(QStringLiteral("note"));
+    m_hWndNote->setGeometry(kNoteGeometry);
+    m_hWndPrevLink = MakeLink(QStringLiteral("上一张"), viewport(), kPrevLinkGeometry);
+    m_hWndPrevLink->setObjectName(QStringLiteral("previousLink"));
+    m_hWndNextLink = MakeLink(QStringLiteral("下一张"), viewport(), kNextLinkGeometry);
+    m_hWndNextLink->setObjectName(QStringLiteral("nextLink"));
+    connect(m_hWndPrevLink, &QLabel::linkActivated, this, [this] { OnLinkPrevious(); });
+    connect(m_hWndNextLink, &QLabel::linkActivated, this, [this] { OnLinkNext(); });
+
+    m_hCurNextPicture = ViewCursor(IDC_CUR_NEXT_PICTURE);
+    m_hCurPrevGroup = ViewCursor(IDC_CUR_PREV_GROUP);
+    m_hCurPrevPicture = ViewCursor(IDC_CUR_PREV_PICTURE);
+    m_hCurNextGroup = ViewCursor(IDC_CUR_NEXT_GROUP);
+}
+
+CLumoraView::~CLumoraView() = default;
+
+void CLumoraView::LoadPath(const QString &requested) {
+    const QString path = requested;  // `requested` may be one of the members changed below
+    if (!m_image.IsNull()) m_image.Destroy();
+    FindNeighbours(path);
+    m_prevMode = m_strPrev.isEmpty() ? kPrevGroupMode : kPrevPictureMode;
+    m_nextMode = m_strNext.isEmpty() ? kNextGroupMode : kNextPictureMode;
+    viewport()->repaint();  // the old picture disappears before the new one decodes
     m_strPath = path;
-    const bool picture = IsPicturePath(path);
-    window()->setWindowTitle(QStringLiteral("Lumora 1.00 - ") + (picture ? FileNameOf(path) : path));
-    EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, picture ? MF_ENABLED : MF_GRAYED);
+
+    if (IsPicturePath(path)) {
+        const QString name = FileNameOf(path);
+        SetCaption(name);
+        if (m_image.Load(path)) {
+            m_cyPicture = static_cast<quint16>(m_image.GetHeight());
+            m_cxPicture = static_cast<quint16>(m_image.GetWidth());
+            m_hWndPrevLink->hide();
+            m_hWndNextLink->hide();
+            OnSize();
+            viewport()->repaint();
+            m_hWndNote->hide();
+        } else {
+            m_hWndNote->setText(name + QStringLiteral("　无效"));
+            m_hWndNote->show();
+            m_hWndPrevLink->setVisible(!m_strPrev.isEmpty());
+            m_hWndNextLink->setVisible(!m_strNext.isEmpty());
+        }
+        EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_ENABLED);
+        return;
+    }
+
+    SetCaption(path);
+    m_cyPicture = 0;
+    m_cxPicture = 0;
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+    m_hWndNote->setText(QStringLiteral("此文件夹下无图片"));
+    m_hWndNote->show();
+    m_hWndPrevLink->hide();
+    m_hWndNextLink->hide();
+    EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_GRAYED);
 }
 
 void CLumoraView::EnableFrameMenuItem(int id, int flags) {
     if (QAction *action = FindFrameMenuAction(this, id)) action->setEnabled(flags == MF_ENABLED);
 }
 
-void CLumoraView::OnDeletePicture() {}
+void CLumoraView::SetTipsActive(bool active) { m_hWndTip->Activate(active); }
 
-void CLumoraView::SetTipsActive(bool) {}
+void CLumoraView::FindNeighbours(const QString &path) {
+    const Neighbours found = ::FindNeighbours(path);
+    m_strPrev = found.previous;
+    m_strNext = found.next;
+}
+
+void CLumoraView::OnSize() {
+    // Showing or hiding a bar resizes the client, which comes back here; run again instead.
+    if (inSize_) {
+        sizeAgain_ = true;
+        return;
+    }
+    inSize_ = true;
+    QScrollBar *horizontal = horizontalScrollBar();
+    QScrollBar *vertical = verticalScrollBar();
+    for (int pass = 0; pass < kMaxSizePasses; ++pass) {
+        sizeAgain_ = false;
+        const int width = viewport()->width();
+        const int height = viewport()->height();
+        if (width > 0 && height > 0 && m_cxPicture != 0 && m_cyPicture != 0) {
+            horizontal->setSingleStep(std::max(1, m_cxPicture / 100));
+            vertical->setSingleStep(std::max(1, m_cyPicture / 100));
+            horizontal->setPageStep(width);
+            vertical->setPageStep(height);
+        }
+        horizontal->setValue(0);
+        vertical->setValue(0);
+        vertical->setRange(0, height > 0 && height < m_cyPicture ? m_cyPicture - height : 0);
+        horizontal->setRange(0, width > 0 && width < m_cxPicture ? m_cxPicture - width : 0);
+        if (!sizeAgain_) break;
+    }
+    inSize_ = false;
+}
+
+CLumoraView::Zone CLumoraView::HitZone(const QPoint &globalPos) const {
+    if (m_image.IsNull() || m_cxPicture == 0) return kZoneNone;
+    // Relative to the outer rectangle, frame included; the scroll position does not count.
+    const QPoint at = globalPos - mapToGlobal(QPoint(0, 0));
+    const int outerWidth = width() & 0xFFFF;
+    if (at.y() >= m_cyPicture) return kZoneNone;
+    const int visible = std::min<int>(m_cxPicture, outerWidth);
+    const int middle = visible / 2;
+    if (middle < at.x() && at.x() < visible) return kZoneRight;
+    if (at.x() <= middle) return kZoneLeft;
+    return kZoneNone;
+}
+
+CLumoraView::Zone CLumoraView::HitZone() const { return HitZone(QCursor::pos()); }
+
+void CLumoraView::OnMouseMove(const QPoint &pos, const QPoint &globalPos) {
+    const Zone zone = HitZone(globalPos);
+    const bool moved = pos != m_lastMousePos;
+    QCursor cursor(Qt::ArrowCursor);
+    if (zone == kZoneNone) {
+        m_hWndTip->Activate(false);
+    } else {
+        QString text;
+        if (zone == kZoneRight && m_nextMode == kNextPictureMode) {
+            text = QStringLiteral("　 点击查看下一张");
+            cursor = m_hCurNextPicture;
+        } else if (zone == kZoneRight) {
+            text = QStringLiteral("点击进入下一组");
+            cursor = m_hCurNextGroup;
+        } else if (m_prevMode == kPrevPictureMode) {
+            text = QStringLiteral("　 　点击查看上一张");
+            cursor = m_hCurPrevPicture;
+        } else {
+            text = QStringLiteral("　 　点击进入上一组");
+            cursor = m_hCurPrevGroup;
+        }
+        if (moved) {
+            m_hWndTip->SetText(text);
+            if (m_bShowTip) m_hWndTip->Activate(true);
+        }
+    }
+    viewport()->setCursor(cursor);
+    if (moved) m_lastMousePos = pos;
+}
+
+void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
+    const Zone zone = HitZone(globalPos);
+    if (zone == kZoneNone) return;
+    const bool previous = zone == kZoneLeft;
+    const QString neighbour = previous ? m_strPrev : m_strNext;
+    if (!neighbour.isEmpty()) {
+        LoadPath(neighbour);
+        return;
+    }
+    if (IsInRoot(m_strPath)) {
+        ShowMessage(QStringLiteral("当前已是根目录"));
+        return;
+    }
+    const QString group =
+        previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
+    if (group.isEmpty()) {
+        ShowMessage(previous
+                        ? QStringLiteral("已经是第一组，请单击目录树中的文件夹查看其他组")
+                        : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
+        return;
+    }
+    SelectSiblingGroup(previous ? -1 : 1);  // the tree's own handler loads that folder first
+    LoadPath(group);
+}
+
+void CLumoraView::OnLinkPrevious() { LoadPath(m_strPrev); }
+
+void CLumoraView::OnLinkNext() { LoadPath(m_strNext); }
+
+void CLumoraView::OnDeletePicture() {
+    if (!IsPicturePath(m_strPath)) {
+        ShowMessage(QStringLiteral("当前未浏览图片"));
+        return;
+    }
+    const Answer answer = prompter_.ShowMessage(
+        this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(), Buttons::YesNo,
+               Icon::Question});
+    if (answer != Answer::Yes) return;
+    QFile::remove(m_strPath);  // a failure is not reported; the file then stays listed
+    QString next;
+    if (!m_strNext.isEmpty()) {
+        next = m_strNext;
+    } else if (!m_strPrev.isEmpty()) {
+        next = m_strPrev;
+    } else {
+        m_strPath = FolderOf(m_strPath);
+        next = m_strPath;
+    }
+    LoadPath(next);
+}
+
+void CLumoraView::OnContextMenu(const QPoint &globalPos) {
+    if (!IsPicturePath(m_strPath)) return;
+    const MenuPopupResource &resource = ViewPopupMenuResource();
+    QMenu menu(resource.title, this);
+    for (const MenuItemResource &item : resource.items)
+        menu.addAction(item.text)->setProperty(kCommandIdProperty, item.id);
+    QAction *chosen = popupMenuRunner_(menu, OnSomeScreen(globalPos));
+    if (!chosen) return;
+    const int id = chosen->property(kCommandIdProperty).toInt();
+    if (id == ID_VIEW_DELETE) OnDeletePicture();
+    if (id == ID_VIEW_REFRESH) OnRefresh();
+}
+
+void CLumoraView::OnRefresh() {
+    if (!m_strPath.isEmpty()) LoadPath(m_strPath);
+}
+
+void CLumoraView::paintEvent(QPaintEvent *) {
+    if (m_image.IsNull()) return;
+    QPainter painter(viewport());
+    const int width = m_image.GetWidth();
+    const int height = m_image.GetHeight();
+    m_image.Draw(&painter, -horizontalScrollBar()->value(), -verticalScrollBar()->value(), width,
+                 height, 0, 0, width, height);
+}
+
+void CLumoraView::resizeEvent(QResizeEvent *) { OnSize(); }
+
+void CLumoraView::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint global = event->globalPosition().toPoint();
+    OnMouseMove(event->position().toPoint(), global);
+    m_hWndTip->RelayMouseMove(global);
+}
+
+void CLumoraView::mousePressEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton) OnLButtonDown(event->globalPosition().toPoint());
+}
+
+void CLumoraView::contextMenuEvent(QContextMenuEvent *event) {
+    OnContextMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : QCursor::pos());
+}
+
+void CLumoraView::wheelEvent(QWheelEvent *event) {
+    const QPoint delta = event->angleDelta();
+    ScrollByWheel(verticalScrollBar(), delta.y(), wheelRemainderY_);
+    ScrollByWheel(horizontalScrollBar(), delta.x(), wheelRemainderX_);
+    event->accept();
+}
+
+void CLumoraView::keyPressEvent(QKeyEvent *event) { event->ignore(); }  // no keyboard commands
+
+bool CLumoraView::viewportEvent(QEvent *event) {
+    if (event->type() == QEvent::Leave) m_hWndTip->Hide();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CLumoraView::ShowMessage(const QString &text) {
+    prompter_.ShowMessage(this, {text, QString(), Buttons::Ok, Icon::None});
+}
+
+void CLumoraView::SetCaption(const QString &text) {
+    window()->setWindowTitle(QStringLiteral("Lumora 1.00 - ") + text);
+}
+
+void CLumoraView::SelectSiblingGroup(int offset) {
+    if (!m_pTree) return;
+    QTreeWidgetItem *selected = m_pTree->currentItem();
+    QTreeWidgetItem *sibling = nullptr;
+    if (selected) {
+        QTreeWidgetItem *parent = selected->parent();
+        const int index = (parent ? parent->indexOfChild(selected)
+                                  : m_pTree->indexOfTopLevelItem(selected)) + offset;
+        const int count = parent ? parent->childCount() : m_pTree->topLevelItemCount();
+        if (index >= 0 && index < count)
+            sibling = parent ? parent->child(index) : m_pTree->topLevelItem(index);
+    }
+    m_pTree->setCurrentItem(sibling);
+}
+
+bool CLumoraView::IsInRoot(const QString &path) const {
+    // The same folder whether or not the root was saved with a trailing "/".
+    return !m_strRoot.isEmpty() && QDir::cleanPath(FolderOf(path)) == QDir::cleanPath(m_strRoot);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QPainter;
+
+// Holder of the shown picture, decoded at its natural size in the decoder's own pixel layout:
+// palette and grey pictures keep their depth and colour table, alpha pictures keep their alpha.
+class CImage {
+public:
+    // Largest decoded picture accepted, checked against the file's header before decoding.
+    static constexpr int kMaxSide = 65535;          // the view keeps sizes in 16 bits
+    static constexpr qint64 kMaxBytes = 1024LL << 20;  // 4 bytes per pixel assumed
+
+    // Decodes the file, its format decided by its content; false leaves the holder empty.
+    // The file is closed again before this returns.
+    bool Load(const QString &path);
+    void Destroy();
+
+    bool IsNull() const { return image_.isNull(); }
+    int GetWidth() const { return image_.width(); }
+    int GetHeight() const { return image_.height(); }
+    int GetBPP() const { return image_.depth(); }
+    bool HasAlphaChannel() const { return image_.hasAlphaChannel(); }
+    const QImage &image() const { return image_; }
+
+    // Copies the source rectangle of the picture onto `painter` at the destination rectangle;
+    // pictures with alpha are blended source-over, others copied. False when empty or no painter.
+    bool Draw(QPainter *painter, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+              int ySrc, int srcWidth, int srcHeight) const;
+
+private:
+    QImage image_;
+};
