@@ -1,0 +1,174 @@
+#include "download/FetchPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+
+#include "LoopbackPictureServer.h"
+#include "download/CurlHandle.h"
+#include "download/DownloadProgress.h"
+#include "download/PictureTest.h"
+#include "support/TestFolders.h"
+
+namespace {
+
+QByteArray PngOfSize(int width, int height) {
+    QImage picture(width, height, QImage::Format_ARGB32);
+    picture.fill(qRgba(200, 30, 30, 128));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes;
+}
+
+const QByteArray kErrorPage = "<html><body><h1>500 Internal Server Error</h1></body></html>";
+
+bool Exists(const QString &path) { return QFileInfo::exists(path); }
+
+struct BodyCase {
+    const char *name;
+    QByteArray body;
+    int status = 200;
+    std::string referrer;
+    std::size_t cutOffAfter = 0;  // 0: the whole body arrives
+    bool expectedResult = false;
+    bool expectedKept = false;
+};
+
+void PrintTo(const BodyCase &c, std::ostream *os) { *os << c.name; }
+
+class FetchPictureBody : public ::testing::TestWithParam<BodyCase> {};
+
+TEST_P(FetchPictureBody, KeepsOnlyCompleteLargeEnoughPictures) {
+    const BodyCase &c = GetParam();
+    LoopbackPictureServer server;
+    if (c.cutOffAfter)
+        server.PutCutOff("/picture", c.body, c.cutOffAfter);
+    else
+        server.Put("/picture", c.body, c.status);
+    TestFolder folder;
+    const QString local = folder.At("title/title 1.jpg");
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+
+    const bool result = FetchPicture(handle.get(), server.host() + "/picture", c.referrer,
+                                     local.toStdString(), progress);
+
+    EXPECT_EQ(result, c.expectedResult);
+    EXPECT_EQ(Exists(local), c.expectedKept);
+    if (c.expectedKept) {
+        EXPECT_EQ(ReadWholeFile(local), c.body);
+    }
+    EXPECT_FALSE(Exists(local + ".part")) << "an unfinished file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, FetchPictureBody,
+    ::testing::Values(
+        BodyCase{"Jpeg400x400", JpegOfSize(400, 400), 200, "", 0, true, true},
+        BodyCase{"Jpeg399x400", JpegOfSize(399, 400), 200, "", 0, true, false},
+        BodyCase{"Jpeg400x399", JpegOfSize(400, 399), 200, "", 0, true, false},
+        BodyCase{"PngContentUnderJpgName", PngOfSize(400, 400), 200, "", 0, true, true},
+        BodyCase{"HtmlErrorPage", kErrorPage, 500, "", 0, false, false},
+        BodyCase{"PictureWithErrorStatusIsJudgedByContent", JpegOfSize(400, 400), 404, "", 0,
+                 true, true},
+        BodyCase{"ZeroBytes", QByteArray(), 200, "", 0, false, false},
+        // Half a JPEG still decodes (the missing rows come out grey): only the cut is telling.
+        BodyCase{"CutOffMidTransfer", JpegOfSize(400, 400), 200, "",
+                 static_cast<std::size_t>(JpegOfSize(400, 400).size() / 2), false, false},
+        BodyCase{"UpdateSkipsTheTest", kErrorPage, 200, "update", 0, true, true},
+        BodyCase{"UpdateCutOffIsNotKept", kErrorPage, 200, "update", 20, false, false},
+        BodyCase{"LongerReferrerIsOrdinary", kErrorPage, 200, "updates", 0, false, false},
+        BodyCase{"ShorterReferrerIsOrdinary", kErrorPage, 200, "updat", 0, false, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(FetchPicture, SendsFixedUserAgentRefererAndNewConnectionEachTime) {
+    LoopbackPictureServer server;
+    server.Put("/a.jpg", JpegOfSize(400, 400));
+    TestFolder folder;
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+
+    FetchPicture(handle.get(), server.host() + "/a.jpg", "ref.example/page",
+                 folder.At("t/t 1.jpg").toStdString(), progress);
+    FetchPicture(handle.get(), server.host() + "/a.jpg", "", folder.At("t/t 2.jpg").toStdString(),
+                 progress);
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const auto &request : requests) EXPECT_EQ(request.headers.at("user-agent"), "FireFox");
+    EXPECT_EQ(requests[0].headers.at("referer"), "http://ref.example/page");
+    const auto emptyReferer = requests[1].headers.find("referer");
+    EXPECT_TRUE(emptyReferer == requests[1].headers.end() || emptyReferer->second.empty())
+        << "referer sent for an empty referrer: " << emptyReferer->second;
+    EXPECT_NE(requests[0].remotePort, requests[1].remotePort) << "the connection was reused";
+}
+
+TEST(FetchPicture, CountsOnlyFoldersItCreated) {
+    LoopbackPictureServer server;
+    server.Put("/a.jpg", JpegOfSize(400, 400));
+    TestFolder folder;
+    folder.MakeFolder("existing");
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+    const auto fetchInto = [&](const QString &relative) {
+        return FetchPicture(handle.get(), server.host() + "/a.jpg", "",
+                            folder.At(relative).toStdString(), progress);
+    };
+
+    EXPECT_TRUE(fetchInto("new/new 1.jpg"));
+    EXPECT_EQ(progress.newFolderCount, 1);
+    EXPECT_TRUE(fetchInto("new/new 2.jpg"));
+    EXPECT_TRUE(fetchInto("existing/existing 1.jpg"));
+    EXPECT_EQ(progress.newFolderCount, 1);
+
+    // Only one level is created: a missing parent means no folder, no file.
+    EXPECT_FALSE(fetchInto("missing/deeper/deeper 1.jpg"));
+    EXPECT_EQ(progress.newFolderCount, 1);
+    EXPECT_FALSE(Exists(folder.At("missing")));
+}
+
+TEST(FetchPicture, FailedFetchLeavesAnEarlierPictureOfTheSameNameAlone) {
+    LoopbackPictureServer server;
+    server.Put("/broken.jpg", kErrorPage, 503, "text/html");
+    server.Put("/newer.jpg", JpegOfSize(401, 401));
+    TestFolder folder;
+    const QByteArray earlier = JpegOfSize(400, 400);
+    const QString local = folder.WriteFile("t/t 1.jpg", earlier);
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+
+    EXPECT_FALSE(FetchPicture(handle.get(), server.host() + "/broken.jpg", "", local.toStdString(),
+                              progress));
+    EXPECT_EQ(ReadWholeFile(local), earlier);
+
+    EXPECT_TRUE(FetchPicture(handle.get(), server.host() + "/newer.jpg", "", local.toStdString(),
+                             progress));
+    EXPECT_EQ(ReadWholeFile(local), JpegOfSize(401, 401));
+}
+
+TEST(FetchPicture, UnreachableServerWritesNothing) {
+    TestFolder folder;
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+    std::string closedHost;
+    {
+        LoopbackPictureServer gone;  // its port is closed again once it is destroyed
+        closedHost = gone.host();
+    }
+    const QString local = folder.At("t/t 1.jpg");
+    EXPECT_FALSE(FetchPicture(handle.get(), closedHost + "/a.jpg", "", local.toStdString(), progress));
+    EXPECT_FALSE(Exists(local));
+    EXPECT_FALSE(Exists(local + ".part"));
+}
+
+TEST(PictureTest, FourHundredPixelsReachTheMinimumAndOneLessDoesNot) {
+    EXPECT_GE(PixelsToHimetric(400), kMinimumPictureHimetric);
+    EXPECT_EQ(PixelsToHimetric(400), 10583);
+    EXPECT_LT(PixelsToHimetric(399), 10583);
+}
+
+}  // namespace

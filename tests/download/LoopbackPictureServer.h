@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+// JPEG bytes of a plain picture of the given size.
+QByteArray JpegOfSize(int width, int height);
+
+// An HTTP server on 127.0.0.1 (ephemeral port) that serves what a test put at a path and
+// records every request it received.
+class LoopbackPictureServer {
+public:
+    struct Request {
+        std::string path;
+        std::map<std::string, std::string> headers;  // lower-case names
+        int remotePort = 0;
+    };
+
+    LoopbackPictureServer();
+    ~LoopbackPictureServer();
+
+    // Serves `body` at `path` with `status`.
+    void Put(const std::string &path, const QByteArray &body, int status = 200,
+             const std::string &contentType = "image/jpeg");
+    // Announces `body` at `path` but breaks the connection after its first `sentBytes` bytes.
+    void PutCutOff(const std::string &path, const QByteArray &body, std::size_t sentBytes);
+
+    // "127.0.0.1:<port>", the host part of a remote address.
+    std::string host() const;
+    std::vector<Request> requests() const;
+    std::vector<std::string> requestedPaths() const;
+
+private:
+    struct Resource {
+        QByteArray body;
+        int status = 200;
+        std::string contentType;
+        std::size_t cutOffAfter = 0;  // 0: sent whole
+    };
+
+    std::unique_ptr<httplib::Server> server_;
+    int port_ = 0;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::map<std::string, Resource> resources_;
+    std::vector<Request> requests_;
+};
