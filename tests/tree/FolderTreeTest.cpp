@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+
+#include "app/CommandIds.h"
+#include "app/FrameState.h"
+#include "support/TestFolders.h"
+#include "tree/FolderTree.h"
+#include "TreeTestSupport.h"
+
+namespace {
+
+class FolderTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.downloadRoot = folder.MakeFolder("root");
+        tree.SetPathLoader([this](const QString &path) { loaded << path; });
+    }
+    QString At(const QString &relative) { return folder.At("root/" + relative); }
+    void Make(const QStringList &folders) {
+        for (const QString &relative : folders) folder.MakeFolder("root/" + relative);
+    }
+    QTreeWidgetItem *Rebuild() {
+        tree.RefreshFolderNode(nullptr, QString());
+        return tree.RootNode();
+    }
+
+    TestFolder folder;
+    FrameState state;
+    FolderTree tree{state};
+    QStringList loaded;
+};
+
+struct FillCase {
+    const char *name;
+    QStringList folders;
+    QStringList files;
+    QStringList expectedChildren;  // as a set; the order is checked against the listing
+    QStringList flagged;           // children that show an expand button
+};
+
+class FillFolderNodeTest : public FolderTreeTest, public ::testing::WithParamInterface<FillCase> {};
+
+TEST_P(FillFolderNodeTest, ListsRealSubFoldersWithTheirFlag) {
+    const FillCase &c = GetParam();
+    Make(c.folders);
+    for (const QString &file : c.files) folder.WriteFile("root/" + file, "x");
+    QDir().mkpath(folder.At("outside/inner"));
+    QFile::link(folder.At("outside"), At("link"));
+
+    QTreeWidgetItem *root = Rebuild();
+    QStringList expected = SubFoldersInListingOrder(state.downloadRoot);
+    ASSERT_EQ(QSet<QString>(expected.begin(), expected.end()),
+              QSet<QString>(c.expectedChildren.begin(), c.expectedChildren.end()));
+    EXPECT_EQ(ChildTexts(root), expected);
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem *child = root->child(i);
+        EXPECT_EQ(tree.HasChildrenFlag(child), c.flagged.contains(child->text(0))) << child->text(0).toStdString();
+        EXPECT_EQ(child->childCount(), 0) << "filled lazily";
+    }
+    EXPECT_TRUE(root->isExpanded());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, FillFolderNodeTest,
+    ::testing::Values(
+        FillCase{"Empty", {}, {}, {}, {}},
+        FillCase{"FilesOnlyGiveNoButton", {"a"}, {"a/x.jpg", "a/y.txt", "top.jpg"}, {"a"}, {}},
+        FillCase{"HiddenFoldersShown", {".hidden/sub", "b"}, {}, {".hidden", "b"}, {".hidden"}},
+        FillCase{"NestedFoldersFlagged", {"a/b/c", "d", "e/f"}, {"d/f.jpg"}, {"a", "d", "e"}, {"a", "e"}},
+        FillCase{"LinkedFolderInsideIsNoSubFolder", {"g"}, {}, {"g"}, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(FolderTreeTest, RootShowsTheWholeRootPathAndPathsJoinTheTexts) {
+    Make({"2010-05-03/title"});
+    QTreeWidgetItem *root = Rebuild();
+    EXPECT_EQ(tree.GetNodeText(root), state.downloadRoot);
+    QTreeWidgetItem *day = ChildNamed(root, "2010-05-03");
+    tree.expandItem(day);
+    EXPECT_EQ(tree.GetNodePath(day->child(0)), At("2010-05-03/title"));
+    EXPECT_EQ(tree.GetNodeText(nullptr), "");
+    EXPECT_EQ(tree.GetNodePath(nullptr), "");
+
+    state.downloadRoot = "/";
+    root = Rebuild();
+    ASSERT_GT(root->childCount(), 0);
+    EXPECT_EQ(tree.GetNodePath(root->child(0)), "/" + root->child(0)->text(0));
+}
+
+TEST_F(FolderTreeTest, ExpandingReadsAFlaggedNodeOnceAndTextOnlyNodesNever) {
+    Make({"a/one", "plain/sub"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *a = ChildNamed(root, "a");
+    tree.expandItem(a);
+    EXPECT_EQ(ChildTexts(a), QStringList{"one"});
+
+    Make({"a/two"});
+    tree.collapseItem(a);
+    tree.expandItem(a);
+    EXPECT_EQ(ChildTexts(a), QStringList{"one"}) << "a second expansion must not read again";
+
+    QTreeWidgetItem *textOnly = tree.InsertFolderNode("plain", root, NodePosition::Last);
+    EXPECT_FALSE(tree.HasChildrenFlag(textOnly));
+    tree.expandItem(textOnly);
+    EXPECT_EQ(textOnly->childCount(), 0);
+}
+
+TEST_F(FolderTreeTest, VanishedOrUnreadableFoldersYieldNoChildren) {
+    Make({"gone/sub"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *gone = ChildNamed(root, "gone");
+    ASSERT_TRUE(tree.HasChildrenFlag(gone));
+    QDir(At("gone")).removeRecursively();
+    tree.expandItem(gone);
+    EXPECT_EQ(gone->childCount(), 0);
+
+    state.downloadRoot = At("missing");
+    EXPECT_EQ(Rebuild()->childCount(), 0);
+}
+
+TEST_F(FolderTreeTest, RefreshKeepsTheSelectedChildAndRebuildsAroundIt) {
+    Make({"a", "b", "c", "d", "e"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *kept = ChildNamed(root, "c");
+    tree.setCurrentItem(kept);
+    loaded.clear();
+
+    QDir(At("a")).removeRecursively();
+    Make({"f", "g", "c/new"});
+    tree.RefreshFolderNode(root, tree.GetNodePath(root));
+
+    EXPECT_EQ(ChildNamed(root, "c"), kept);
+    EXPECT_EQ(tree.currentItem(), kept);
+    EXPECT_TRUE(loaded.isEmpty()) << "the view is left alone";
+    EXPECT_EQ(ChildTexts(root), SubFoldersInListingOrder(state.downloadRoot));
+}
+
+TEST_F(FolderTreeTest, RefreshOutsideTheSelectionListsANamesakeAsNewNode) {
+    Make({"p/a", "q/a"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *p = ChildNamed(root, "p");
+    QTreeWidgetItem *q = ChildNamed(root, "q");
+    tree.expandItem(p);
+    tree.expandItem(q);
+    QTreeWidgetItem *selected = p->child(0);
+    tree.setCurrentItem(selected);
+
+    tree.RefreshFolderNode(q, tree.GetNodePath(q));
+    EXPECT_EQ(ChildTexts(q), QStringList{"a"});
+    EXPECT_EQ(tree.currentItem(), selected);
+    EXPECT_EQ(p->child(0), selected);
+}
+
+TEST_F(FolderTreeTest, RemovedNodesAreNeverLeftInTheFrameState) {
+    Make({"x/y", "2024-01-02"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *x = ChildNamed(root, "x");
+    tree.expandItem(x);
+    state.popupNode = x->child(0);
+    state.downloadFolder = At("2024-01-02");
+    state.downloadNode = ChildNamed(root, "2024-01-02");
+
+    tree.RefreshFolderNode(x, tree.GetNodePath(x));
+    EXPECT_EQ(state.popupNode, nullptr);
+    EXPECT_EQ(state.downloadNode, ChildNamed(root, "2024-01-02")) << "outside the refreshed node";
+
+    QTreeWidgetItem *oldDay = state.downloadNode;
+    state.popupNode = x;
+    root = Rebuild();
+    EXPECT_EQ(state.popupNode, nullptr);
+    ASSERT_NE(state.downloadNode, nullptr) << "found again by its name under the root";
+    EXPECT_EQ(state.downloadNode, ChildNamed(root, "2024-01-02"));
+    (void)oldDay;
+
+    state.downloadFolder = folder.At("elsewhere/2024-01-02");
+    Rebuild();
+    EXPECT_EQ(state.downloadNode, nullptr);
+}
+
+TEST_F(FolderTreeTest, RefreshMovesASelectionFromInsideARemovedChildToTheNode) {
+    Make({"a/b", "c"});
+    QTreeWidgetItem *root = Rebuild();
+    QTreeWidgetItem *a = ChildNamed(root, "a");
+    tree.expandItem(a);
+    tree.setCurrentItem(a->child(0));
+    loaded.clear();
+
+    tree.RefreshFolderNode(root, tree.GetNodePath(root));
+    EXPECT_EQ(tree.currentItem(), root);
+    EXPECT_EQ(loaded, QStringList{state.downloadRoot});
+}
+
+struct InsertCase {
+    const char *name;
+    NodePosition::Kind kind;
+    const char *afterText;  // for After
+    const char *text;
+    QStringList expected;
+};
+
+class InsertFolderNodeTest : public FolderTreeTest, public ::testing::WithParamInterface<InsertCase> {};
+
+TEST_P(InsertFolderNodeTest, PutsTheNodeWhereAsked) {
+    const InsertCase &c = GetParam();
+    QTreeWidgetItem *root = Rebuild();
+    for (const char *text : {"2010-05-01", "2010-05-09", "2010-05-03"})
+        tree.InsertFolderNode(text, root, NodePosition::Last);
+    QTreeWidgetItem *after = c.afterText ? ChildNamed(root, c.afterText) : nullptr;
+    QTreeWidgetItem *node = tree.InsertFolderNode(c.text, root, {c.kind, after});
+    EXPECT_EQ(node->text(0), c.text);
+    EXPECT_EQ(node->parent(), root);
+    EXPECT_FALSE(tree.HasChildrenFlag(node));
+    EXPECT_EQ(ChildTexts(root), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, InsertFolderNodeTest,
+    ::testing::Values(
+        InsertCase{"First", NodePosition::First, nullptr, "new",
+                   {"new", "2010-05-01", "2010-05-09", "2010-05-03"}},
+        InsertCase{"Last", NodePosition::Last, nullptr, "new",
+                   {"2010-05-01", "2010-05-09", "2010-05-03", "new"}},
+        InsertCase{"AfterANode", NodePosition::After, "2010-05-01", "new",
+                   {"2010-05-01", "new", "2010-05-09", "2010-05-03"}},
+        InsertCase{"SortedBeforeTheFirstGreater", NodePosition::Sorted, nullptr, "2010-05-05",
+                   {"2010-05-01", "2010-05-05", "2010-05-09", "2010-05-03"}},
+        InsertCase{"SortedAtTheEnd", NodePosition::Sorted, nullptr, "2011-01-01",
+                   {"2010-05-01", "2010-05-09", "2010-05-03", "2011-01-01"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct SelectionCase {
+    const char *name;
+    QStringList files;    // inside the selected folder "f"
+    QStringList folders;  // inside "f"
+    const char *expected;  // relative to "f"; empty: the folder itself
+};
+
+class SelectionTest : public FolderTreeTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(SelectionTest, PassesTheFirstJpgMatchOrTheFolder) {
+    const SelectionCase &c = GetParam();
+    Make({"f"});
+    for (const QString &file : c.files) folder.WriteFile("root/f/" + file, "x");
+    for (const QString &sub : c.folders) Make({"f/" + sub});
+    QTreeWidgetItem *node = ChildNamed(Rebuild(), "f");
+    loaded.clear();
+    tree.setCurrentItem(node);
+    const QString expected = *c.expected ? At(QStringLiteral("f/") + c.expected) : At("f");
+    EXPECT_EQ(loaded, QStringList{expected});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, SelectionTest,
+    ::testing::Values(SelectionCase{"NoPictures", {"a.png", "b.txt"}, {}, ""},
+                      SelectionCase{"LowerCase", {"a.jpg"}, {}, "a.jpg"},
+                      SelectionCase{"AnyLetterCase", {"Photo 1.JPG"}, {}, "Photo 1.JPG"},
+                      SelectionCase{"AFolderNamedLikeAPicture", {}, {"dir.jpg"}, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+class RightClickTest : public FolderTreeTest {
+protected:
+    void SetUp() override {
+        FolderTreeTest::SetUp();
+        Make({"alpha", "beta"});
+        Rebuild();
+        tree.resize(400, 300);
+        tree.show();
+        tree.SetCommandRouter([this](int id) { routed.push_back(id); });
+        tree.SetPopupRunner([this](QMenu &menu, const QPoint &) -> QAction * {
+            for (QAction *action : menu.actions()) menuTexts << action->text();
+            for (QAction *action : menu.actions())
+                if (action->property("commandId").toInt() == choose) return action;
+            return nullptr;
+        });
+    }
+    QPoint Global(const QPoint &inViewport) { return tree.viewport()->mapToGlobal(inViewport); }
+    QPoint OnLabel(QTreeWidgetItem *node) {
+        const QRect rect = tree.visualItemRect(node);
+        return {rect.left() + tree.iconSize().width() + 12, rect.center().y()};
+    }
+
+    std::vector<int> routed;
+    QStringList menuTexts;
+    int choose = ID_TREE_DELETE;
+};
+
+TEST_F(RightClickTest, OnALabelRemembersTheNodeAndRoutesTheChosenCommand) {
+    QTreeWidgetItem *beta = ChildNamed(tree.RootNode(), "beta");
+    QTreeWidgetItem *selected = tree.currentItem();
+    tree.OnTreeRightClick(Global(OnLabel(beta)));
+    EXPECT_EQ(menuTexts, (QStringList{"刷新", "删除"}));
+    EXPECT_EQ(state.popupNode, beta);
+    EXPECT_EQ(routed, std::vector<int>{32791});
+    EXPECT_EQ(tree.currentItem(), selected) << "a right click does not select";
+
+    choose = 0;  // dismissed
+    routed.clear();
+    tree.OnTreeRightClick(Global(OnLabel(tree.RootNode())));
+    EXPECT_EQ(state.popupNode, tree.RootNode());
+    EXPECT_TRUE(routed.empty());
+}
+
+TEST_F(RightClickTest, OffTheLabelShowsNoMenu) {
+    QTreeWidgetItem *alpha = ChildNamed(tree.RootNode(), "alpha");
+    state.popupNode = alpha;
+    const QRect rect = tree.visualItemRect(alpha);
+    for (const QPoint &at : {QPoint(rect.left() + 2, rect.center().y()),          // icon
+                             QPoint(rect.left() - 8, rect.center().y()),          // button area
+                             QPoint(rect.center().x(), tree.viewport()->height() - 3),  // empty space
+                             QPoint(tree.viewport()->width() - 3, rect.center().y())}) {  // row's end
+        tree.OnTreeRightClick(Global(at));
+    }
+    EXPECT_TRUE(menuTexts.isEmpty());
+    EXPECT_EQ(state.popupNode, alpha);
+}
+
+}  // namespace
