@@ -14,6 +14,7 @@ FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
     env.desktopFolder = DesktopFolder;
     env.createLauncher = CreateDesktopLauncher;
     env.storageKind = StorageKindOf;
+    env.updateServices = UpdateServices::Real();
     env.startScript = StartDetachedProcess;
     env.endProcess = EndProcessNow;
     return env;

@@ -1,0 +1,230 @@
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <QDir>
+#include <QFile>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/TestFolders.h"
+#include "update/UpdateChecker.h"
+#include "update/UpdateCommand.h"
+
+namespace {
+
+class CurlEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    void TearDown() override { curl_global_cleanup(); }
+};
+
+[[maybe_unused]] const auto *const kCurlEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CurlEnvironment);
+
+std::string XmlEscaped(const std::string &text) {
+    std::string escaped;
+    for (char c : text) {
+        if (c == '&') escaped += "&amp;";
+        else if (c == '<') escaped += "&lt;";
+        else escaped += c;
+    }
+    return escaped;
+}
+
+// The picture-list service's getVer answer and the update server's files on one loopback port.
+class LoopbackUpdateServer {
+public:
+    LoopbackUpdateServer(std::vector<std::string> versions, std::map<std::string, std::string> files)
+        : files_(std::move(files)) {
+        std::string strings;
+        for (const std::string &version : versions)
+            strings += "<ns1:string>" + XmlEscaped(version) + "</ns1:string>";
+        answer_ =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
+            "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" xmlns:ns1=\"" +
+            std::string(LUMORA_SERVICE_NAMESPACE) +
+            "\"><SOAP-ENV:Body><ns1:getVerResponse><ns1:out>" + strings +
+            "</ns1:out></ns1:getVerResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+        server_.Post("/services/webservice", [this](const httplib::Request &, httplib::Response &r) {
+            r.set_content(answer_, "text/xml; charset=utf-8");
+        });
+        server_.Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
+            std::lock_guard lock(mutex_);
+            gets_.push_back(request.path + " " + request.get_header_value("Referer"));
+            const auto file = files_.find(request.path);
+            if (file == files_.end()) {
+                response.status = 404;
+                response.set_content("Not Found", "text/plain");
+            } else if (file->second.rfind("redirect:", 0) == 0) {
+                response.set_redirect(file->second.substr(9));
+                response.set_content("Moved", "text/plain");
+            } else {
+                response.set_content(file->second, "application/octet-stream");
+            }
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) std::this_thread::yield();
+    }
+    ~LoopbackUpdateServer() {
+        server_.stop();
+        thread_.join();
+    }
+
+    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::vector<std::string> gets() {
+        std::lock_guard lock(mutex_);
+        return gets_;
+    }
+
+private:
+    std::map<std::string, std::string> files_;
+    std::string answer_;
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> gets_;
+};
+
+// A frame whose update path talks to `host` through the real service client and transfers.
+class UpdateLoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        updateState = 0;
+        const QString root = folder.MakeFolder("pictures");
+        folder.WriteFile("config/t.ini",
+                         ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+    }
+    void TearDown() override {
+        qunsetenv("LUMORA_SERVICE_ENDPOINT");
+        qunsetenv("LUMORA_UPDATE_HOST");
+    }
+
+    std::unique_ptr<CMainFrame> MakeFrame(const std::string &host) {
+        qputenv("LUMORA_SERVICE_ENDPOINT", ("http://" + host + "/services/webservice").c_str());
+        qputenv("LUMORA_UPDATE_HOST", host.c_str());
+        FrameEnvironment env;
+        env.prompter = &prompter;
+        env.updateServices = UpdateServices::Real();
+        env.startScript = [this](const QString &program, const QStringList &arguments,
+                                 const QString &workingFolder) {
+            started << program + u' ' + arguments.join(u' ') + u' ' + workingFolder;
+            return true;
+        };
+        env.endProcess = [this](int code) { exitCodes.push_back(code); };
+        auto frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->Create());
+        prompter.clear();
+        return frame;
+    }
+
+    QString Temp() const { return QDir(folder.path()).canonicalPath() + "/temp"; }
+
+    TestFolder folder;
+    CurrentDirectoryGuard cwd{folder.path()};
+    ScriptedPrompter prompter;
+    QStringList started;
+    std::vector<int> exitCodes;
+};
+
+TEST_F(UpdateLoopbackTest, LatestVersionIsReportedFromTheMenuOnly) {
+    LoopbackUpdateServer server({"1.00", "lumora"}, {});
+    auto frame = MakeFrame(server.host());
+    EXPECT_FALSE(UpdateChecker(true, prompter, frame->environment().updateServices));
+    EXPECT_TRUE(prompter.shown().empty());
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
+    EXPECT_TRUE(server.gets().empty());
+}
+
+TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
+    LoopbackUpdateServer server({"1.01", "move.sh", "lumora"},
+                                {{"/version/1.01/move.sh", "#!/bin/sh\n"},
+                                 {"/version/1.01/lumora", std::string("\x7f" "ELF\0\1", 6)}});
+    auto frame = MakeFrame(server.host());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+
+    EXPECT_EQ(prompter.messageTexts(),
+              std::vector<QString>{"当前版本：1.00\n最新版本：1.01,是否更新?"});
+    EXPECT_EQ(server.gets(), (std::vector<std::string>{"/version/1.01/move.sh http://update",
+                                                       "/version/1.01/lumora http://update"}));
+    EXPECT_EQ(ReadWholeFile(Temp() + "/move.sh"), "#!/bin/sh\n");
+    EXPECT_EQ(ReadWholeFile(Temp() + "/lumora"), QByteArray("\x7f" "ELF\0\1", 6));
+    EXPECT_EQ(started, QStringList{"/bin/sh move.sh / " + Temp() + u' ' + Temp()});
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(UpdateLoopbackTest, OnlyAVersionStillHandsOver) {
+    LoopbackUpdateServer server({"1.01"}, {});
+    auto frame = MakeFrame(server.host());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(server.gets().empty());
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+struct BrokenFileCase {
+    const char *name;
+    std::map<std::string, std::string> files;
+};
+
+class UpdateLoopbackFailureTest : public UpdateLoopbackTest,
+                                  public ::testing::WithParamInterface<BrokenFileCase> {};
+
+void PrintTo(const BrokenFileCase &c, std::ostream *os) { *os << c.name; }
+
+TEST_P(UpdateLoopbackFailureTest, FileThatDidNotArriveStartsNothing) {
+    LoopbackUpdateServer server({"1.01", "move.sh", "lumora"}, GetParam().files);
+    auto frame = MakeFrame(server.host());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+
+    EXPECT_EQ(prompter.messageTexts().back(), "连接服务器失败");
+    EXPECT_EQ(prompter.shown().back().caption, "更新失败");
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_TRUE(exitCodes.empty());
+    EXPECT_FALSE(QFile::exists(Temp() + "/lumora"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UpdateLoopbackFailureTest,
+    ::testing::Values(BrokenFileCase{"NotFound", {{"/version/1.01/move.sh", "#!/bin/sh\n"}}},
+                      BrokenFileCase{"Redirected",
+                                     {{"/version/1.01/move.sh", "#!/bin/sh\n"},
+                                      {"/version/1.01/lumora", "redirect:/elsewhere"}}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(UpdateLoopbackTest, HostileFileNamesAreRefusedBeforeAnyTransfer) {
+    LoopbackUpdateServer server({"1.01", "move.sh", "../escaped"},
+                                {{"/version/1.01/move.sh", "#!/bin/sh\n"}});
+    auto frame = MakeFrame(server.host());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"连接服务器失败"});
+    EXPECT_TRUE(server.gets().empty());
+    EXPECT_FALSE(QFile::exists(folder.At("escaped")));
+    EXPECT_TRUE(started.isEmpty());
+}
+
+TEST_F(UpdateLoopbackTest, UnreachableServiceIsAConnectionFailure) {
+    std::string host;
+    {
+        LoopbackUpdateServer gone({}, {});
+        host = gone.host();
+    }
+    auto frame = MakeFrame(host);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"连接服务器失败"});
+}
+
+}  // namespace
