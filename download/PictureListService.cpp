@@ -57,9 +57,10 @@ std::optional<std::string> RequestPictureList(const ServiceOptions &options) {
     ServiceCall call(options);
     _ns1__delete request;
     _ns1__deleteResponse response;
-    // Success is judged by the answer's `out` alone, not by the call's result code.
-    call.proxy().delete_(&request, response);
-    if (response.out == nullptr) return std::nullopt;
+    // A call that fails after `out` was read (a cut or malformed answer) gives no list either.
+    if (call.proxy().delete_(&request, response) != SOAP_OK || response.out == nullptr) {
+        return std::nullopt;
+    }
     return std::string(response.out);
 }
 

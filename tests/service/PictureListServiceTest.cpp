@@ -1,0 +1,329 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestScrambler.h"
+#include "download/LinkDescrambler.h"
+#include "download/ListBuilder.h"
+#include "download/PictureListService.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kNamespace = LUMORA_SERVICE_NAMESPACE;
+
+std::string Envelope(const std::string &body, const std::string &header = "") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:ns1=\"" +
+           kNamespace + "\">" + header + "<SOAP-ENV:Body>" + body +
+           "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+std::string DeleteResponse(const std::string &out) {
+    return Envelope("<ns1:deleteResponse>" + out + "</ns1:deleteResponse>");
+}
+
+// Escapes list text as character data; control bytes go as character references.
+std::string Escaped(const std::string &text) {
+    std::string escaped;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '&') escaped += "&amp;";
+        else if (c == '<') escaped += "&lt;";
+        else if (c == '>') escaped += "&gt;";
+        else if (byte < 0x20) escaped += "&#" + std::to_string(byte) + ";";
+        else escaped += c;
+    }
+    return escaped;
+}
+
+struct RecordedRequest {
+    std::string method, path, contentType, soapAction, body;
+};
+
+// Loopback SOAP endpoint answering every POST with one canned response.
+class LoopbackService {
+public:
+    LoopbackService(int status, std::string body) : status_(status), body_(std::move(body)) {
+        server_.Post(".*", [this](const httplib::Request &request, httplib::Response &response) {
+            {
+                std::lock_guard lock(mutex_);
+                requests_.push_back({request.method, request.path,
+                                     request.get_header_value("Content-Type"),
+                                     request.get_header_value("SOAPAction"), request.body});
+            }
+            response.status = status_;
+            response.set_content(body_, "text/xml; charset=utf-8");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~LoopbackService() {
+        server_.stop();
+        thread_.join();
+    }
+
+    ServiceOptions Options() const {
+        ServiceOptions options;
+        options.endpoint = "http://127.0.0.1:" + std::to_string(port_) + "/services/webservice";
+        options.connectTimeout = options.sendTimeout = options.receiveTimeout = 5s;
+        return options;
+    }
+    std::vector<RecordedRequest> requests() {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
+
+private:
+    int status_;
+    std::string body_;
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<RecordedRequest> requests_;
+};
+
+// A bound loopback socket: listening (connections queue, nobody answers) or not (refused).
+class SilentSocket {
+public:
+    explicit SilentSocket(bool listening) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        if (listening) {
+            EXPECT_EQ(listen(fd_, 4), 0);
+        }
+        socklen_t length = sizeof address;
+        getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentSocket() { close(fd_); }
+
+    ServiceOptions Options(std::chrono::milliseconds timeout) const {
+        ServiceOptions options;
+        options.endpoint = "http://127.0.0.1:" + std::to_string(port_) + "/services/webservice";
+        options.connectTimeout = options.sendTimeout = options.receiveTimeout = timeout;
+        return options;
+    }
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
+struct RequestCase {
+    const char *name;
+    bool pictureList;
+    const char *element;
+};
+
+class ServiceRequestTest : public testing::TestWithParam<RequestCase> {};
+
+TEST_P(ServiceRequestTest, PostsOneEmptyDocumentLiteralElement) {
+    LoopbackService service(200, DeleteResponse(""));
+    if (GetParam().pictureList) {
+        RequestPictureList(service.Options());
+    } else {
+        RequestVersionList(service.Options());
+    }
+    const std::vector<RecordedRequest> requests = service.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const RecordedRequest &request = requests[0];
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.path, "/services/webservice");
+    EXPECT_EQ(request.contentType, "text/xml; charset=utf-8");
+    EXPECT_EQ(request.soapAction, "\"\"");
+    const std::string declarations =
+        "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+        "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\" "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+        "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:ns2=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:ns1=\"" + kNamespace + "\">";
+    EXPECT_NE(request.body.find(declarations), std::string::npos) << request.body;
+    const std::string element = GetParam().element;
+    EXPECT_NE(request.body.find("<SOAP-ENV:Body><ns1:" + element + "></ns1:" + element +
+                                "></SOAP-ENV:Body>"),
+              std::string::npos)
+        << request.body;
+    EXPECT_EQ(request.body.find("Header"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, ServiceRequestTest,
+                         testing::Values(RequestCase{"Delete", true, "delete"},
+                                         RequestCase{"GetVer", false, "getVer"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+const std::string kListText =
+    "<xsd:anyType><ns1:string>a&b</ns1:string><ns1:string>湖</ns1:string>"
+    "<ns1:string>c0</ns1:string></xsd:anyType>";
+
+TEST(RequestPictureList, NestedMarkupAndEscapedTextGiveTheSameText) {
+    LoopbackService nested(200, DeleteResponse(
+                                    "<ns1:out><xsd:anyType><ns1:string>a&amp;b</ns1:string>"
+                                    "<ns1:string>&#x6E56;</ns1:string><ns1:string>c0</ns1:string>"
+                                    "</xsd:anyType></ns1:out>"));
+    LoopbackService escaped(200, DeleteResponse("<ns1:out>" + Escaped(kListText) + "</ns1:out>"));
+    EXPECT_EQ(RequestPictureList(nested.Options()), kListText);
+    EXPECT_EQ(RequestPictureList(escaped.Options()), kListText);
+}
+
+TEST(RequestPictureList, CarriesEveryAsciiByteAndUtf8Text) {
+    std::string list = "湖光山色";
+    for (int byte = 1; byte < 128; ++byte) list += static_cast<char>(byte);
+    LoopbackService service(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
+    EXPECT_EQ(RequestPictureList(service.Options()), list);
+}
+
+TEST(RequestPictureList, EmptyOutIsAnEmptyList) {
+    LoopbackService service(200, DeleteResponse("<ns1:out></ns1:out>"));
+    EXPECT_EQ(RequestPictureList(service.Options()), "");
+}
+
+TEST(RequestPictureList, IgnoresAResponseHeader) {
+    LoopbackService service(
+        200, Envelope("<ns1:deleteResponse><ns1:out>x</ns1:out></ns1:deleteResponse>",
+                      "<SOAP-ENV:Header><ns1:session>1</ns1:session></SOAP-ENV:Header>"));
+    EXPECT_EQ(RequestPictureList(service.Options()), "x");
+}
+
+struct FailureCase {
+    const char *name;
+    int status;
+    std::string body;
+};
+
+class ServiceFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ServiceFailureTest, GivesNoListAndNoVersions) {
+    LoopbackService service(GetParam().status, GetParam().body);
+    EXPECT_EQ(RequestPictureList(service.Options()), std::nullopt);
+    EXPECT_TRUE(RequestVersionList(service.Options()).empty());
+    DownloadBatch batch(2);
+    EXPECT_FALSE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    EXPECT_TRUE(batch.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ServiceFailureTest,
+    testing::Values(
+        FailureCase{"NoOut", 200,
+                    Envelope("<ns1:deleteResponse></ns1:deleteResponse>"
+                             "<ns1:getVerResponse></ns1:getVerResponse>")},
+        FailureCase{"Soap11Fault", 500,
+                    Envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode>"
+                             "<faultstring>down</faultstring><detail>x</detail>"
+                             "</SOAP-ENV:Fault>")},
+        FailureCase{"Soap12Fault", 200,
+                    "<?xml version=\"1.0\"?><env:Envelope "
+                    "xmlns:env=\"http://www.w3.org/2003/05/soap-envelope\"><env:Body><env:Fault>"
+                    "<env:Code><env:Value>env:Receiver</env:Value></env:Code><env:Reason>"
+                    "<env:Text xml:lang=\"en\">down</env:Text></env:Reason></env:Fault>"
+                    "</env:Body></env:Envelope>"},
+        FailureCase{"Http500", 500, "Internal Server Error"},
+        FailureCase{"Http404", 404, "Not Found"},
+        FailureCase{"NotXml", 200, "this is not XML"},
+        FailureCase{"Truncated", 200,
+                    Envelope("").substr(0, Envelope("").find("</SOAP-ENV:Body>")) +
+                        "<ns1:deleteResponse><ns1:out>abc</ns1:out>"},
+        FailureCase{"OtherElement", 200, Envelope("<ns1:somethingElse>x</ns1:somethingElse>")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ServiceFailure, RefusedPortGivesNothing) {
+    SilentSocket closed(false);
+    EXPECT_EQ(RequestPictureList(closed.Options(5s)), std::nullopt);
+    EXPECT_TRUE(RequestVersionList(closed.Options(5s)).empty());
+}
+
+TEST(ServiceFailure, SilentServerReturnsAfterTheTimeout) {
+    SilentSocket silent(true);
+    EXPECT_EQ(RequestPictureList(silent.Options(300ms)), std::nullopt);
+    EXPECT_TRUE(RequestVersionList(silent.Options(300ms)).empty());
+}
+
+TEST(RequestVersionList, GivesTheStringsInOrder) {
+    LoopbackService service(
+        200, Envelope("<ns1:getVerResponse><ns1:out><ns1:string>1.01</ns1:string>"
+                      "<ns1:string>新版本</ns1:string><ns1:string>a&amp;b</ns1:string>"
+                      "</ns1:out></ns1:getVerResponse>"));
+    EXPECT_EQ(RequestVersionList(service.Options()),
+              (std::vector<std::string>{"1.01", "新版本", "a&b"}));
+}
+
+TEST(RequestVersionList, EmptyOutIsAnEmptyList) {
+    LoopbackService service(
+        200, Envelope("<ns1:getVerResponse><ns1:out></ns1:out></ns1:getVerResponse>"));
+    EXPECT_TRUE(RequestVersionList(service.Options()).empty());
+}
+
+TEST(ListBuilder, TurnsTheServiceListIntoTasks) {
+    const std::string list = ScrambledList(
+        {{"ref.example.com\\img.example.com/p", "湖", "a0"}, {"", "", "b1"}}, DayKey());
+    LoopbackService service(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
+    DownloadBatch batch(3);
+    ASSERT_TRUE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    ASSERT_EQ(batch.size(), 2u);
+    // Addresses depend on the day key, which may change between scrambling and parsing.
+    EXPECT_EQ(batch[0].localPath, "/pictures/2010-05-03/湖/湖 1.jpg");
+    EXPECT_EQ(batch[1].localPath, "/pictures/2010-05-03/湖/湖 2.jpg");
+}
+
+TEST(ListBuilder, ListWithoutEntriesIsStillAnAnswer) {
+    LoopbackService service(200, DeleteResponse("<ns1:out>nothing today</ns1:out>"));
+    DownloadBatch batch(3);
+    EXPECT_TRUE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    EXPECT_TRUE(batch.empty());
+}
+
+struct Utf8Case {
+    const char *name;
+    std::string in, out;
+};
+
+class Utf8ToSystemCodePageTest : public testing::TestWithParam<Utf8Case> {};
+
+TEST_P(Utf8ToSystemCodePageTest, KeepsValidTextAndMarksEachBrokenSequence) {
+    EXPECT_EQ(Utf8ToSystemCodePage(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Utf8ToSystemCodePageTest,
+    testing::Values(Utf8Case{"Empty", "", ""}, Utf8Case{"Ascii", "v1.00 ok", "v1.00 ok"},
+                    Utf8Case{"Chinese", "新版本", "新版本"},
+                    Utf8Case{"FourBytes", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+                    Utf8Case{"StrayByte", "a\xFF" "b", "a?b"},
+                    Utf8Case{"Latin1", "caf\xE9", "caf?"},
+                    Utf8Case{"CutSequence", "\xE6\x96" "x", "?x"},
+                    Utf8Case{"CutAtEnd", "x\xE6\x96", "x?"},
+                    Utf8Case{"Overlong", "\xC0\xAF", "??"},
+                    Utf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", "???"},
+                    Utf8Case{"Surrogate", "\xED\xA0\x80", "???"},
+                    Utf8Case{"BeyondUnicode", "\xF4\x90\x80\x80", "????"},
+                    Utf8Case{"LoneContinuation", "\x80" "a", "?a"},
+                    Utf8Case{"EndsAtNul", std::string("ab\0cd", 5), "ab"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ServiceEndpoint, EnvironmentOverridesTheDefault) {
+    setenv("LUMORA_SERVICE_ENDPOINT", "http://127.0.0.1:1/services/webservice", 1);
+    EXPECT_EQ(ServiceEndpoint(), "http://127.0.0.1:1/services/webservice");
+    setenv("LUMORA_SERVICE_ENDPOINT", "", 1);
+    EXPECT_EQ(ServiceEndpoint(), LUMORA_DEFAULT_SERVICE_ENDPOINT);
+    unsetenv("LUMORA_SERVICE_ENDPOINT");
+    EXPECT_EQ(ServiceEndpoint(), LUMORA_DEFAULT_SERVICE_ENDPOINT);
+}
+
+}  // namespace
