@@ -41,10 +41,9 @@ void ReportAlreadyLatest(Prompter &prompter) {
 }
 
 bool AskToUpdate(Prompter &prompter, const std::string &latest) {
-    const QString text = QStringLiteral("当前版本：") +
-                         QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
-                         QStringLiteral("\n最新版本：") + QString::fromUtf8(latest) +
-                         QStringLiteral(",是否更新?");
+    const QString text =
+        QStringLiteral("当前版本：") + QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
+        QStringLiteral("\n最新版本：") + QString::fromUtf8(latest) + QStringLiteral(",是否更新?");
     return prompter.ShowMessage(nullptr, {text, QStringLiteral("有新版本"), Buttons::YesNo,
                                           Icon::Question}) == Answer::Yes;
 }

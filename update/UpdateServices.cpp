@@ -23,8 +23,8 @@ bool FetchUpdateFile(CURL *handle, std::string remoteAddress, std::string referr
                      std::string localPath) {
     // Without this an error page would be kept under the file's name.
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
-    const bool arrived = FetchPicture(handle, std::move(remoteAddress), std::move(referrer),
-                                      localPath);
+    const bool arrived =
+        FetchPicture(handle, std::move(remoteAddress), std::move(referrer), localPath);
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 0L);
     if (!arrived) return false;
     long status = 0;

@@ -13,8 +13,9 @@ namespace {
 TEST(HandOverTest, StartsTheScriptDetachedInItsFolderWithItsArguments) {
     TestFolder folder;
     const QString temp = folder.MakeFolder("temp");
-    folder.WriteFile("temp/move.sh", "printf '%s|%s|%s' \"$1\" \"$2\" \"$(pwd)\" > seen.part\n"
-                                     "mv seen.part seen\n");
+    folder.WriteFile("temp/move.sh",
+                     "printf '%s|%s|%s' \"$1\" \"$2\" \"$(pwd)\" > seen.part\n"
+                     "mv seen.part seen\n");
     ASSERT_TRUE(StartDetachedProcess("/bin/sh", {"move.sh", "/", temp}, temp));
 
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);

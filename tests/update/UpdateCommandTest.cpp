@@ -46,7 +46,9 @@ protected:
     }
 
     // Waits for a check started by the timer, so that no thread outlives the test's fakes.
-    void TearDown() override { EXPECT_TRUE(WaitUntil([] { return updateState != 1; })); }
+    void TearDown() override {
+        EXPECT_TRUE(WaitUntil([] { return updateState != 1; }));
+    }
 
     std::unique_ptr<CMainFrame> MakeFrame(UpdateServices services) {
         FrameEnvironment env;

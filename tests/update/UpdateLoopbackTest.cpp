@@ -31,9 +31,12 @@ public:
 std::string XmlEscaped(const std::string &text) {
     std::string escaped;
     for (char c : text) {
-        if (c == '&') escaped += "&amp;";
-        else if (c == '<') escaped += "&lt;";
-        else escaped += c;
+        if (c == '&')
+            escaped += "&amp;";
+        else if (c == '<')
+            escaped += "&lt;";
+        else
+            escaped += c;
     }
     return escaped;
 }
@@ -41,7 +44,8 @@ std::string XmlEscaped(const std::string &text) {
 // The picture-list service's getVer answer and the update server's files on one loopback port.
 class LoopbackUpdateServer {
 public:
-    LoopbackUpdateServer(std::vector<std::string> versions, std::map<std::string, std::string> files)
+    LoopbackUpdateServer(std::vector<std::string> versions,
+                         std::map<std::string, std::string> files)
         : files_(std::move(files)) {
         std::string strings;
         for (const std::string &version : versions)
@@ -52,9 +56,10 @@ public:
             std::string(LUMORA_SERVICE_NAMESPACE) +
             "\"><SOAP-ENV:Body><ns1:getVerResponse><ns1:out>" + strings +
             "</ns1:out></ns1:getVerResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
-        server_.Post("/services/webservice", [this](const httplib::Request &, httplib::Response &r) {
-            r.set_content(answer_, "text/xml; charset=utf-8");
-        });
+        server_.Post("/services/webservice",
+                     [this](const httplib::Request &, httplib::Response &r) {
+                         r.set_content(answer_, "text/xml; charset=utf-8");
+                     });
         server_.Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
             std::lock_guard lock(mutex_);
             gets_.push_back(request.path + " " + request.get_header_value("Referer"));
@@ -148,7 +153,9 @@ TEST_F(UpdateLoopbackTest, LatestVersionIsReportedFromTheMenuOnly) {
 TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
     LoopbackUpdateServer server({"1.01", "move.sh", "lumora"},
                                 {{"/version/1.01/move.sh", "#!/bin/sh\n"},
-                                 {"/version/1.01/lumora", std::string("\x7f" "ELF\0\1", 6)}});
+                                 {"/version/1.01/lumora", std::string("\x7f"
+                                                                      "ELF\0\1",
+                                                                      6)}});
     auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
     frame->RouteCommand(ID_HELP_CHECK_VERSION);
@@ -158,7 +165,9 @@ TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
     EXPECT_EQ(server.gets(), (std::vector<std::string>{"/version/1.01/move.sh http://update",
                                                        "/version/1.01/lumora http://update"}));
     EXPECT_EQ(ReadWholeFile(Temp() + "/move.sh"), "#!/bin/sh\n");
-    EXPECT_EQ(ReadWholeFile(Temp() + "/lumora"), QByteArray("\x7f" "ELF\0\1", 6));
+    EXPECT_EQ(ReadWholeFile(Temp() + "/lumora"), QByteArray("\x7f"
+                                                            "ELF\0\1",
+                                                            6));
     EXPECT_EQ(started, QStringList{"/bin/sh move.sh / " + Temp() + u' ' + Temp()});
     EXPECT_EQ(exitCodes, std::vector<int>{0});
 }

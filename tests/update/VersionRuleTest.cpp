@@ -42,13 +42,13 @@ TEST_P(UpdateFileNameTest, AcceptsOnlyNamesDirectlyInsideTheFolder) {
     EXPECT_EQ(IsSafeUpdateFileName(GetParam().name), GetParam().safe) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, UpdateFileNameTest,
-    ::testing::Values(NameCase{"move.sh", true}, NameCase{"lumora", true},
-                      NameCase{"..hidden", true}, NameCase{"a b.txt", true},
-                      NameCase{"", false}, NameCase{".", false}, NameCase{"..", false},
-                      NameCase{"../lumora", false}, NameCase{"/etc/passwd", false},
-                      NameCase{"sub/file", false}, NameCase{"file/", false},
-                      NameCase{std::string("a\0b", 3), false}));
+INSTANTIATE_TEST_SUITE_P(Names, UpdateFileNameTest,
+                         ::testing::Values(NameCase{"move.sh", true}, NameCase{"lumora", true},
+                                           NameCase{"..hidden", true}, NameCase{"a b.txt", true},
+                                           NameCase{"", false}, NameCase{".", false},
+                                           NameCase{"..", false}, NameCase{"../lumora", false},
+                                           NameCase{"/etc/passwd", false},
+                                           NameCase{"sub/file", false}, NameCase{"file/", false},
+                                           NameCase{std::string("a\0b", 3), false}));
 
 }  // namespace
