@@ -70,9 +70,10 @@ void PrintRatio() {
         bestMs = std::min(bestMs, elapsed.count());
         tasks = batch.size();
     }
-    std::printf("ListParse: %d entries (%zu bytes) -> %zu tasks in %.2f ms; limit %.0f ms, "
-                "ratio %.3f\n",
-                kEntries, list.size(), tasks, bestMs, kLimitMs, bestMs / kLimitMs);
+    std::printf(
+        "ListParse: %d entries (%zu bytes) -> %zu tasks in %.2f ms; limit %.0f ms, "
+        "ratio %.3f\n",
+        kEntries, list.size(), tasks, bestMs, kLimitMs, bestMs / kLimitMs);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr std::array<const char *, 7> kWeekdayNames = {
-    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr std::array<const char *, 7> kWeekdayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                       "Thursday", "Friday", "Saturday"};
 
 // Shift for byte position `position` (= i + N) of a field.
 int ShiftAt(long long position, std::size_t i, const std::string &key) {

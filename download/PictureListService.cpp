@@ -110,7 +110,8 @@ std::string Utf8ToSystemCodePage(std::string_view utf8) {
         std::size_t length = 1;
         while (length <= needed && i + length < utf8.size()) {
             const auto next = static_cast<unsigned char>(utf8[i + length]);
-            const bool fits = length == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
+            const bool fits =
+                length == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
             if (!fits) break;
             ++length;
         }

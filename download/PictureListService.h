@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-// Where and how patiently the picture-list service is called.
+// Where and how patiently the picture-list service is called; a time-out of 0 means none.
 struct ServiceOptions {
     std::string endpoint;  // "" means ServiceEndpoint()
     std::chrono::milliseconds connectTimeout{std::chrono::seconds(30)};

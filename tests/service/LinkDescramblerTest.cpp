@@ -33,16 +33,13 @@ TEST_P(DayKeyTest, InterleavesMonthAndDayWithTheWeekdayName) {
 }
 
 // 2 May 2010 was a Sunday; the week covers every weekday name, 6 to 9 letters long.
-INSTANTIATE_TEST_SUITE_P(AllWeekdays, DayKeyTest,
-                         testing::Values(DayKeyCase{5, 2, "S0u5n0d2ay"},
-                                         DayKeyCase{5, 3, "M0o5n0d3ay"},
-                                         DayKeyCase{5, 4, "T0u5e0s4day"},
-                                         DayKeyCase{5, 5, "W0e5d0n5esday"},
-                                         DayKeyCase{5, 6, "T0h5u0r6sday"},
-                                         DayKeyCase{5, 7, "F0r5i0d7ay"},
-                                         DayKeyCase{5, 8, "S0a5t0u8rday"},
-                                         DayKeyCase{12, 31, "F1r2i3d1ay"},
-                                         DayKeyCase{5, 32, "T0u6e0s1day"}));  // 1 June
+INSTANTIATE_TEST_SUITE_P(
+    AllWeekdays, DayKeyTest,
+    testing::Values(DayKeyCase{5, 2, "S0u5n0d2ay"}, DayKeyCase{5, 3, "M0o5n0d3ay"},
+                    DayKeyCase{5, 4, "T0u5e0s4day"}, DayKeyCase{5, 5, "W0e5d0n5esday"},
+                    DayKeyCase{5, 6, "T0h5u0r6sday"}, DayKeyCase{5, 7, "F0r5i0d7ay"},
+                    DayKeyCase{5, 8, "S0a5t0u8rday"}, DayKeyCase{12, 31, "F1r2i3d1ay"},
+                    DayKeyCase{5, 32, "T0u6e0s1day"}));  // 1 June
 
 TEST(DayKeyToday, MatchesTheDayKeyOfTheLocalDate) {
     // Compare against the dates around the call so a midnight in between cannot fail the test.
@@ -105,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
         // (77 is kept, 107 -> 50).
         DescrambleCase{"PositionMovesRuleEven", "a<", 1, kMonday, 1, 116},
         DescrambleCase{"PositionMovesRuleOdd", "a<", 0, kMonday, 1, 50}),
-    [](const testing::TestParamInfo<DescrambleCase> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<DescrambleCase> &info) {
+        return std::string(info.param.name);
+    });
 
 TEST(LinkDescrambler, EmptyFieldGivesEmptyText) { EXPECT_EQ(LinkDescrambler("", 5, kMonday), ""); }
 

@@ -23,12 +23,13 @@ std::string PathIn(const std::string &title, int n) {
 }
 
 TEST(AppendTasksFromList, GroupSharesLinkAndTitleAndNumbersItsPictures) {
-    const DownloadBatch batch = Parse(ScrambledList({{"ref.example.com\\img.example.com/p", "湖", "a0"},
-                                                     {"", "", "b1"},
-                                                     {"", "", "c.png"},
-                                                     {"r2.example.com\\img2.example.com", "湖", "d0"},
-                                                     {"", "", "e0"}},
-                                                    kKey));
+    const DownloadBatch batch =
+        Parse(ScrambledList({{"ref.example.com\\img.example.com/p", "湖", "a0"},
+                             {"", "", "b1"},
+                             {"", "", "c.png"},
+                             {"r2.example.com\\img2.example.com", "湖", "d0"},
+                             {"", "", "e0"}},
+                            kKey));
     ASSERT_EQ(batch.size(), 5u);
     const std::vector<DownloadTask> expected = {
         {PathIn("湖", 1), "ref.example.com", "img.example.com/p/a.jpg"},
@@ -78,7 +79,9 @@ TEST(AppendTasksFromList, PositionBaseContinuesFromTheBatchSize) {
 
 TEST(AppendTasksFromList, ControlCharacterDropsOnlyItsEntries) {
     const DownloadBatch batch = Parse(ScrambledList({{"r\\h", "t", "a0"},
-                                                     {"", "", "b\x7F" "0"},
+                                                     {"", "",
+                                                      "b\x7F"
+                                                      "0"},
                                                      {"r\x7F\\h", "u", "c0"},
                                                      {"", "", "d0"},  // inherits the bad referrer
                                                      {"r\\h2", "v", "e0"}},
@@ -126,25 +129,33 @@ const std::string kTwoGood = ScrambledList({{"r\\h", "t", "a0"}, {"", "", "b0"}}
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, MalformedListTest,
-    testing::Values(
-        MalformedCase{"Empty", "", 0}, MalformedCase{"PlainText", "no list here", 0},
-        MalformedCase{"OnlyEntryEnd", "</xsd:anyType>", 0},
-        MalformedCase{"NoEntryEnd", "<ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
-                                    "<ns1:string>b</ns1:string>", 0},
-        MalformedCase{"UnclosedField", "<ns1:string>abc</xsd:anyType>", 0},
-        MalformedCase{"TwoFields", "<ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
-                                   "</xsd:anyType>", 0},
-        MalformedCase{"EndTagsFirst", "</ns1:string></xsd:anyType><ns1:string>", 0},
-        MalformedCase{"EntryEndMissingAfterLastField",
-                      "</xsd:anyType><ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
-                      "<ns1:string>b</ns1:string>", 0},
-        MalformedCase{"TruncatedAfterGoodEntry", kGood + "<ns1:string>abc", 1},
-        MalformedCase{"OuterEndAfterEntries", kTwoGood + "</xsd:anyType>", 2},
-        MalformedCase{"EmptyNameWithGarbage", kGood + "<ns1:string></ns1:string><ns1:string>"
-                                              "</ns1:string><ns1:string></ns1:string></xsd:anyType>",
-                      1},
-        MalformedCase{"NameIsOnlyAFlag", "<ns1:string></ns1:string><ns1:string>t</ns1:string>"
-                                         "<ns1:string>a</ns1:string></xsd:anyType>", 1}),
+    testing::Values(MalformedCase{"Empty", "", 0}, MalformedCase{"PlainText", "no list here", 0},
+                    MalformedCase{"OnlyEntryEnd", "</xsd:anyType>", 0},
+                    MalformedCase{"NoEntryEnd",
+                                  "<ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
+                                  "<ns1:string>b</ns1:string>",
+                                  0},
+                    MalformedCase{"UnclosedField", "<ns1:string>abc</xsd:anyType>", 0},
+                    MalformedCase{"TwoFields",
+                                  "<ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
+                                  "</xsd:anyType>",
+                                  0},
+                    MalformedCase{"EndTagsFirst", "</ns1:string></xsd:anyType><ns1:string>", 0},
+                    MalformedCase{
+                        "EntryEndMissingAfterLastField",
+                        "</xsd:anyType><ns1:string>a</ns1:string><ns1:string>t</ns1:string>"
+                        "<ns1:string>b</ns1:string>",
+                        0},
+                    MalformedCase{"TruncatedAfterGoodEntry", kGood + "<ns1:string>abc", 1},
+                    MalformedCase{"OuterEndAfterEntries", kTwoGood + "</xsd:anyType>", 2},
+                    MalformedCase{"EmptyNameWithGarbage",
+                                  kGood + "<ns1:string></ns1:string><ns1:string>"
+                                          "</ns1:string><ns1:string></ns1:string></xsd:anyType>",
+                                  1},
+                    MalformedCase{"NameIsOnlyAFlag",
+                                  "<ns1:string></ns1:string><ns1:string>t</ns1:string>"
+                                  "<ns1:string>a</ns1:string></xsd:anyType>",
+                                  1}),
     [](const testing::TestParamInfo<MalformedCase> &info) { return std::string(info.param.name); });
 
 struct TitleCase {
@@ -160,25 +171,31 @@ TEST_P(CleanTitleTest, KeepsEveryTitleOneNameBelowTheDateFolder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Titles, CleanTitleTest,
-    testing::Values(
-        TitleCase{"Chinese", "湖光山色", "湖光山色"}, TitleCase{"Blanks", " a b ", " a b "},
-        TitleCase{"Empty", "", ""}, TitleCase{"ThreeDots", "...", "..."},
-        TitleCase{"Hidden", ".x", ".x"}, TitleCase{"Backslash", "a\\b", "a\\b"},
-        TitleCase{"Slash", "a/b", "a_b"}, TitleCase{"ParentPath", "../../etc", ".._.._etc"},
-        TitleCase{"Dot", ".", "_"}, TitleCase{"DotDot", "..", "__"},
-        TitleCase{"Controls", std::string("a\nb\rc\td\x7F" "e\0f", 11), "a_b_c_d_e_f"},
-        TitleCase{"LongAscii", std::string(300, 'x'), std::string(240, 'x')},
-        TitleCase{"LongChineseCutOnCharacter", [] {
-                      std::string t;
-                      for (int i = 0; i < 100; ++i) t += "湖";
-                      return t;
-                  }(),
-                  [] {
-                      std::string t;
-                      for (int i = 0; i < 80; ++i) t += "湖";
-                      return t;
-                  }()},
-        TitleCase{"CharacterAcrossTheLimit", std::string(239, 'x') + "湖", std::string(239, 'x')}),
+    testing::Values(TitleCase{"Chinese", "湖光山色", "湖光山色"},
+                    TitleCase{"Blanks", " a b ", " a b "}, TitleCase{"Empty", "", ""},
+                    TitleCase{"ThreeDots", "...", "..."}, TitleCase{"Hidden", ".x", ".x"},
+                    TitleCase{"Backslash", "a\\b", "a\\b"}, TitleCase{"Slash", "a/b", "a_b"},
+                    TitleCase{"ParentPath", "../../etc", ".._.._etc"}, TitleCase{"Dot", ".", "_"},
+                    TitleCase{"DotDot", "..", "__"},
+                    TitleCase{"Controls",
+                              std::string("a\nb\rc\td\x7F"
+                                          "e\0f",
+                                          11),
+                              "a_b_c_d_e_f"},
+                    TitleCase{"LongAscii", std::string(300, 'x'), std::string(240, 'x')},
+                    TitleCase{"LongChineseCutOnCharacter",
+                              [] {
+                                  std::string t;
+                                  for (int i = 0; i < 100; ++i) t += "湖";
+                                  return t;
+                              }(),
+                              [] {
+                                  std::string t;
+                                  for (int i = 0; i < 80; ++i) t += "湖";
+                                  return t;
+                              }()},
+                    TitleCase{"CharacterAcrossTheLimit", std::string(239, 'x') + "湖",
+                              std::string(239, 'x')}),
     [](const testing::TestParamInfo<TitleCase> &info) { return std::string(info.param.name); });
 
 TEST(AppendTasksFromList, HostileTitlesStayInsideTheDateFolder) {

@@ -40,11 +40,16 @@ std::string Escaped(const std::string &text) {
     std::string escaped;
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '&') escaped += "&amp;";
-        else if (c == '<') escaped += "&lt;";
-        else if (c == '>') escaped += "&gt;";
-        else if (byte < 0x20) escaped += "&#" + std::to_string(byte) + ";";
-        else escaped += c;
+        if (c == '&')
+            escaped += "&amp;";
+        else if (c == '<')
+            escaped += "&lt;";
+        else if (c == '>')
+            escaped += "&gt;";
+        else if (byte < 0x20)
+            escaped += "&#" + std::to_string(byte) + ";";
+        else
+            escaped += c;
     }
     return escaped;
 }
@@ -153,7 +158,8 @@ TEST_P(ServiceRequestTest, PostsOneEmptyDocumentLiteralElement) {
         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
         "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
         "xmlns:ns2=\"http://www.w3.org/2001/XMLSchema\" "
-        "xmlns:ns1=\"" + kNamespace + "\">";
+        "xmlns:ns1=\"" +
+        kNamespace + "\">";
     EXPECT_NE(request.body.find(declarations), std::string::npos) << request.body;
     const std::string element = GetParam().element;
     EXPECT_NE(request.body.find("<SOAP-ENV:Body><ns1:" + element + "></ns1:" + element +
@@ -173,10 +179,10 @@ const std::string kListText =
     "<ns1:string>c0</ns1:string></xsd:anyType>";
 
 TEST(RequestPictureList, NestedMarkupAndEscapedTextGiveTheSameText) {
-    LoopbackService nested(200, DeleteResponse(
-                                    "<ns1:out><xsd:anyType><ns1:string>a&amp;b</ns1:string>"
-                                    "<ns1:string>&#x6E56;</ns1:string><ns1:string>c0</ns1:string>"
-                                    "</xsd:anyType></ns1:out>"));
+    LoopbackService nested(
+        200, DeleteResponse("<ns1:out><xsd:anyType><ns1:string>a&amp;b</ns1:string>"
+                            "<ns1:string>&#x6E56;</ns1:string><ns1:string>c0</ns1:string>"
+                            "</xsd:anyType></ns1:out>"));
     LoopbackService escaped(200, DeleteResponse("<ns1:out>" + Escaped(kListText) + "</ns1:out>"));
     EXPECT_EQ(RequestPictureList(nested.Options()), kListText);
     EXPECT_EQ(RequestPictureList(escaped.Options()), kListText);
@@ -235,8 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "<env:Text xml:lang=\"en\">down</env:Text></env:Reason></env:Fault>"
                     "</env:Body></env:Envelope>"},
         FailureCase{"Http500", 500, "Internal Server Error"},
-        FailureCase{"Http404", 404, "Not Found"},
-        FailureCase{"NotXml", 200, "this is not XML"},
+        FailureCase{"Http404", 404, "Not Found"}, FailureCase{"NotXml", 200, "this is not XML"},
         FailureCase{"Truncated", 200,
                     Envelope("").substr(0, Envelope("").find("</SOAP-ENV:Body>")) +
                         "<ns1:deleteResponse><ns1:out>abc</ns1:out>"},
@@ -305,15 +310,23 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Utf8Case{"Empty", "", ""}, Utf8Case{"Ascii", "v1.00 ok", "v1.00 ok"},
                     Utf8Case{"Chinese", "新版本", "新版本"},
                     Utf8Case{"FourBytes", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
-                    Utf8Case{"StrayByte", "a\xFF" "b", "a?b"},
+                    Utf8Case{"StrayByte",
+                             "a\xFF"
+                             "b",
+                             "a?b"},
                     Utf8Case{"Latin1", "caf\xE9", "caf?"},
-                    Utf8Case{"CutSequence", "\xE6\x96" "x", "?x"},
-                    Utf8Case{"CutAtEnd", "x\xE6\x96", "x?"},
-                    Utf8Case{"Overlong", "\xC0\xAF", "??"},
+                    Utf8Case{"CutSequence",
+                             "\xE6\x96"
+                             "x",
+                             "?x"},
+                    Utf8Case{"CutAtEnd", "x\xE6\x96", "x?"}, Utf8Case{"Overlong", "\xC0\xAF", "??"},
                     Utf8Case{"OverlongThreeBytes", "\xE0\x80\xAF", "???"},
                     Utf8Case{"Surrogate", "\xED\xA0\x80", "???"},
                     Utf8Case{"BeyondUnicode", "\xF4\x90\x80\x80", "????"},
-                    Utf8Case{"LoneContinuation", "\x80" "a", "?a"},
+                    Utf8Case{"LoneContinuation",
+                             "\x80"
+                             "a",
+                             "?a"},
                     Utf8Case{"EndsAtNul", std::string("ab\0cd", 5), "ab"}),
     [](const auto &info) { return std::string(info.param.name); });
 
