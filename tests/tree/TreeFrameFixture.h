@@ -1,0 +1,48 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/MainFrame.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/StorageKind.h"
+#include "support/TestFolders.h"
+#include "tree/FolderTree.h"
+
+// A main frame on a temporary current directory whose settings already answer the first-run
+// questions; dialogs are scripted and every path counts as stored on `storageKind`.
+class TreeFrameFixture : public ::testing::Test {
+protected:
+    void SetUp() override { root = folder.MakeFolder("pictures"); }
+
+    void WriteSettings(const QString &path) {
+        folder.WriteFile("config/t.ini", ("[config]\nreadDoc=1\nisLink=1\npath=" + path + "\n").toUtf8());
+    }
+    QString StoredPath() const { return SettingsStore().ReadSetting("path", 260); }
+
+    std::unique_ptr<CMainFrame> MakeFrame() {
+        FrameEnvironment env;
+        env.prompter = &prompter;
+        env.storageKind = [this](const QString &path) {
+            kindAsked << path;
+            return storageKind;
+        };
+        auto frame = std::make_unique<CMainFrame>(std::move(env));
+        EXPECT_TRUE(frame->Create());
+        return frame;
+    }
+
+    TestFolder folder;
+    CurrentDirectoryGuard cwd{folder.path()};
+    QString root;
+    ScriptedPrompter prompter;
+    StorageKind storageKind = StorageKind::Fixed;
+    QStringList kindAsked;
+};
+
+inline QStringList MessageTexts(const ScriptedPrompter &prompter) {
+    QStringList texts;
+    for (const QString &text : prompter.messageTexts()) texts << text;
+    return texts;
+}
