@@ -1,7 +1,11 @@
 #include "view/CImage.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
+
+#include "view/PictureFormats.h"
 
 namespace {
 
@@ -25,14 +29,31 @@ bool AcceptableSize(const QSize &size) {
 bool CImage::Load(const QString &path) {
     Destroy();
     RaiseAllocationLimitOnce();
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0) return false;
+    const qint64 size = file.size();
+    uchar *mapped = file.map(0, size);  // read in place; closed again when `file` goes
+    if (!mapped) return false;
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+
+    QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    // A header without a size (rare formats) is decoded and checked afterwards.
+    // Refuse what the header announces as too big before anything is allocated for it.
     const QSize announced = reader.size();
     if (announced.isValid() && !AcceptableSize(announced)) return false;
+    const QByteArray format = reader.format();
+    if (format == "jpeg" && !JpegIsComplete(mapped, size)) return false;
     QImage decoded;
     if (!reader.read(&decoded) || !AcceptableSize(decoded.size())) return false;
+    if (format == "gif" && !decoded.hasAlphaChannel()) {
+        // Back to the file's own palette, so the picture keeps its depth and colour table.
+        const QList<QRgb> table = GifColourTable(mapped, size);
+        if (!table.isEmpty())
+            decoded = decoded.convertToFormat(QImage::Format_Indexed8, table,
+                                              Qt::ThresholdDither | Qt::AvoidDither);
+    }
     image_ = std::move(decoded);
     return true;
 }

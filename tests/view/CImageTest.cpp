@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPainter>
+#include <functional>
+
+#include "PictureFiles.h"
+#include "support/TestFolders.h"
+#include "view/CImage.h"
+
+namespace {
+
+struct BadFile {
+    const char *name;
+    std::function<QByteArray()> bytes;
+};
+
+class CImageRefuses : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(CImageRefuses, FailsAndStaysEmpty) {
+    TestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), GetParam().bytes());
+    CImage image;
+    EXPECT_FALSE(image.Load(path));
+    EXPECT_TRUE(image.IsNull());
+    EXPECT_EQ(image.GetWidth(), 0);
+}
+
+QByteArray TruncatedJpeg() {
+    const QByteArray whole = Encode(PatternImage(256, 256), "JPG", 90);
+    return whole.left(whole.size() * 2 / 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, CImageRefuses,
+    ::testing::Values(
+        BadFile{"Empty", [] { return QByteArray(); }},
+        BadFile{"Text", [] { return QByteArray("not a picture at all\n"); }},
+        BadFile{"TruncatedJpeg", TruncatedJpeg},
+        BadFile{"JpegClaiming60000Square", [] { return JpegClaimingSize(60000, 60000); }},
+        BadFile{"GifClaiming60000Square", [] { return GifClaimingSize(60000, 60000); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+QByteArray TruncatedProgressiveJpeg() {
+    const QByteArray whole = ProgressiveJpeg(PatternImage(256, 256));
+    return whole.left(whole.size() * 3 / 4);
+}
+
+// A truncated picture whose embedded thumbnail is complete.
+QByteArray TruncatedJpegWithThumbnail() {
+    const QByteArray whole =
+        WithApp1(Encode(PatternImage(256, 256), "JPG", 90), Encode(PatternImage(8, 8), "JPG"));
+    return whole.left(whole.size() - 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(Truncated, CImageRefuses,
+                         ::testing::Values(BadFile{"Progressive", TruncatedProgressiveJpeg},
+                                           BadFile{"WithThumbnail", TruncatedJpegWithThumbnail}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CImage, MissingFileFails) {
+    CImage image;
+    EXPECT_FALSE(image.Load(QStringLiteral("/nonexistent/folder/p.jpg")));
+}
+
+struct Format {
+    const char *name;
+    std::function<QByteArray()> bytes;
+    int width, height;
+};
+
+class CImageDecidesFormatFromContent : public ::testing::TestWithParam<Format> {};
+
+TEST_P(CImageDecidesFormatFromContent, LoadsUnderJpgName) {
+    TestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), GetParam().bytes());
+    CImage image;
+    ASSERT_TRUE(image.Load(path));
+    EXPECT_EQ(image.GetWidth(), GetParam().width);
+    EXPECT_EQ(image.GetHeight(), GetParam().height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, CImageDecidesFormatFromContent,
+    ::testing::Values(Format{"Png", [] { return Encode(PatternImage(7, 5), "PNG"); }, 7, 5},
+                      Format{"Bmp", [] { return Encode(PatternImage(9, 4), "BMP"); }, 9, 4},
+                      Format{"Gif", [] { return PaletteGif(6, 3, {0, 0, 0, 0}); }, 6, 3},
+                      Format{"Jpeg", [] { return Encode(PatternImage(33, 17), "JPG"); }, 33, 17},
+                      Format{"ProgressiveJpeg",
+                             [] { return ProgressiveJpeg(PatternImage(120, 90)); }, 120, 90},
+                      Format{"JpegWithThumbnail",
+                             [] {
+                                 return WithApp1(Encode(PatternImage(64, 48), "JPG"),
+                                                 Encode(PatternImage(8, 8), "JPG"));
+                             },
+                             64, 48},
+                      Format{"JpegWithTrailingBytes",
+                             [] { return Encode(PatternImage(30, 20), "JPG") + "trailer\xFF"; },
+                             30, 20}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CImage, PaletteGifKeepsDepthAndColourTable) {
+    TestFolder folder;
+    const std::vector<QRgb> palette = {qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(10, 20, 30),
+                                       qRgb(250, 240, 230)};
+    CImage image;
+    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("g.jpg"), PaletteGif(5, 4, palette))));
+    EXPECT_EQ(image.GetBPP(), 8);
+    EXPECT_EQ(image.image().format(), QImage::Format_Indexed8);
+    const QList<QRgb> table = image.image().colorTable();
+    ASSERT_GE(table.size(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(table[i] | 0xFF000000, palette[i]) << i;
+    EXPECT_EQ(image.image().pixelIndex(3, 2), (3 + 2) % 4);
+}
+
+TEST(CImage, GreyJpegStaysEightBitGrey) {
+    TestFolder folder;
+    QImage grey(24, 16, QImage::Format_Grayscale8);
+    grey.fill(90);
+    CImage image;
+    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("g.jpg"), Encode(grey, "JPG", 95))));
+    EXPECT_EQ(image.GetBPP(), 8);
+    EXPECT_TRUE(image.image().isGrayscale());
+    EXPECT_FALSE(image.HasAlphaChannel());
+}
+
+TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
+    TestFolder folder;
+    QImage source(4, 2, QImage::Format_ARGB32);
+    source.fill(qRgba(200, 100, 0, 128));
+    source.setPixel(0, 0, qRgba(10, 20, 30, 0));
+    source.setPixel(1, 0, qRgba(10, 20, 30, 255));
+    CImage image;
+    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("a.jpg"), Encode(source, "PNG"))));
+    EXPECT_TRUE(image.HasAlphaChannel());
+    EXPECT_EQ(image.GetBPP(), 32);
+    EXPECT_EQ(image.image().convertToFormat(QImage::Format_ARGB32), source);
+
+    QImage target(4, 2, QImage::Format_RGB32);
+    target.fill(qRgb(0, 0, 255));
+    {
+        QPainter painter(&target);
+        ASSERT_TRUE(image.Draw(&painter, 0, 0, 4, 2, 0, 0, 4, 2));
+    }
+    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 255));    // transparent: background stays
+    EXPECT_EQ(target.pixel(1, 0), qRgb(10, 20, 30));   // opaque: the picture
+    const QRgb half = target.pixel(2, 1);              // half: a mix of both
+    EXPECT_NEAR(qRed(half), 100, 2);
+    EXPECT_NEAR(qGreen(half), 50, 2);
+    EXPECT_NEAR(qBlue(half), 127, 2);
+}
+
+TEST(CImage, OpaquePictureIsCopiedNotBlended) {
+    CImage image;
+    TestFolder folder;
+    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "PNG"))));
+    QImage target(10, 10, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    {
+        QPainter painter(&target);
+        image.Draw(&painter, 2, 1, 8, 8, 0, 0, 8, 8);
+    }
+    EXPECT_EQ(target.pixel(2, 1), PatternImage(8, 8).pixel(0, 0));
+    EXPECT_EQ(target.pixel(9, 8), PatternImage(8, 8).pixel(7, 7));
+    EXPECT_EQ(target.pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_FALSE(image.Draw(nullptr, 0, 0, 8, 8, 0, 0, 8, 8));
+}
+
+TEST(CImage, FileCanBeDeletedWhileShownAndDestroyEmpties) {
+    TestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "JPG"));
+    CImage image;
+    ASSERT_TRUE(image.Load(path));
+    EXPECT_TRUE(QFile::remove(path));
+    EXPECT_EQ(image.GetWidth(), 8);
+    image.Destroy();
+    EXPECT_TRUE(image.IsNull());
+    EXPECT_EQ(image.GetHeight(), 0);
+}
+
+TEST(CImage, FiftyMegapixelPhotoLoads) {
+    TestFolder folder;
+    QImage photo(8660, 5780, QImage::Format_RGB32);  // 50.05 megapixels
+    photo.fill(qRgb(120, 130, 140));
+    const QString path = folder.WriteFile(QStringLiteral("big.jpg"), Encode(photo, "JPG", 50));
+    photo = QImage();
+    CImage image;
+    ASSERT_TRUE(image.Load(path));
+    EXPECT_EQ(image.GetWidth(), 8660);
+    EXPECT_EQ(image.GetHeight(), 5780);
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include "PictureFiles.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+
+QByteArray Encode(const QImage &image, const char *format, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, quality);
+    return bytes;
+}
+
+QImage PatternImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256 + y / 256 * 3) * 40 % 256));
+    return image;
+}
+
+namespace {
+
+void AppendLe16(QByteArray &bytes, int value) {
+    bytes.append(char(value & 0xFF));
+    bytes.append(char((value >> 8) & 0xFF));
+}
+
+// LZW with 3-bit codes that never grow: a clear code before every second pixel keeps the
+// decoder's table below 8 entries.
+QByteArray UncompressedLzw(int width, int height) {
+    constexpr int kClear = 4, kEnd = 5, kBits = 3;
+    std::vector<int> codes;
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 2 == 0) codes.push_back(kClear);
+        codes.push_back((i % width + i / width) % 4);
+    }
+    codes.push_back(kEnd);
+    QByteArray packed;
+    quint32 accumulator = 0;
+    int filled = 0;
+    for (int code : codes) {
+        accumulator |= quint32(code) << filled;
+        filled += kBits;
+        while (filled >= 8) {
+            packed.append(char(accumulator & 0xFF));
+            accumulator >>= 8;
+            filled -= 8;
+        }
+    }
+    if (filled > 0) packed.append(char(accumulator & 0xFF));
+    QByteArray blocks;
+    for (qsizetype at = 0; at < packed.size(); at += 255) {
+        const QByteArray block = packed.mid(at, 255);
+        blocks.append(char(block.size()));
+        blocks.append(block);
+    }
+    blocks.append('\0');
+    return blocks;
+}
+
+}  // namespace
+
+QByteArray PaletteGif(int width, int height, const std::vector<QRgb> &palette) {
+    QByteArray gif("GIF89a");
+    AppendLe16(gif, width);
+    AppendLe16(gif, height);
+    gif.append(char(0x91));  // global colour table of 4 entries
+    gif.append('\0');
+    gif.append('\0');
+    for (int i = 0; i < 4; ++i) {
+        gif.append(char(qRed(palette[i])));
+        gif.append(char(qGreen(palette[i])));
+        gif.append(char(qBlue(palette[i])));
+    }
+    gif.append(char(0x2C));
+    AppendLe16(gif, 0);
+    AppendLe16(gif, 0);
+    AppendLe16(gif, width);
+    AppendLe16(gif, height);
+    gif.append('\0');
+    gif.append(char(2));  // LZW minimum code size
+    gif.append(UncompressedLzw(width, height));
+    gif.append(char(0x3B));
+    return gif;
+}
+
+QByteArray JpegClaimingSize(int claimedWidth, int claimedHeight) {
+    QByteArray jpeg = Encode(PatternImage(16, 16), "JPG", 90);
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    if (frame < 0) return QByteArray();
+    // FF C0, length (2), precision (1), height (2), width (2), big-endian.
+    jpeg[frame + 5] = char(claimedHeight >> 8);
+    jpeg[frame + 6] = char(claimedHeight & 0xFF);
+    jpeg[frame + 7] = char(claimedWidth >> 8);
+    jpeg[frame + 8] = char(claimedWidth & 0xFF);
+    return jpeg;
+}
+
+QByteArray GifClaimingSize(int claimedWidth, int claimedHeight) {
+    QByteArray gif = PaletteGif(2, 2, {0, 0, 0, 0});
+    for (int at : {6, 30}) {  // logical screen, then image descriptor (after 12 palette bytes)
+        gif[at] = char(claimedWidth & 0xFF);
+        gif[at + 1] = char(claimedWidth >> 8);
+        gif[at + 2] = char(claimedHeight & 0xFF);
+        gif[at + 3] = char(claimedHeight >> 8);
+    }
+    return gif;
+}
+
+QByteArray ProgressiveJpeg(const QImage &image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+QByteArray WithApp1(const QByteArray &jpeg, const QByteArray &payload) {
+    const int length = int(payload.size()) + 2 + 6;
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char(length >> 8));
+    segment.append(char(length & 0xFF));
+    segment.append("Exif\0\0", 6);
+    segment.append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
