@@ -1,5 +1,7 @@
 #include "download/DownloadProgress.h"
 
+#include <algorithm>
+
 void DownloadProgress::Reset() {
     batchSize = 0;
     nextIndex[0] = 0;
@@ -9,4 +11,16 @@ void DownloadProgress::Reset() {
 DownloadProgress &ProcessDownloadProgress() {
     static DownloadProgress progress;
     return progress;
+}
+
+ProgressReading ReadProgress(const DownloadProgress &progress) {
+    const int first = progress.nextIndex[0];
+    const int second = progress.nextIndex[1];
+    ProgressReading reading;
+    reading.batchSize = progress.batchSize;
+    reading.furthest = std::max(first, second);
+    reading.reached = std::min(reading.furthest, reading.batchSize);
+    reading.finished = reading.furthest >= reading.batchSize + 1 &&
+                       std::min(first, second) >= reading.batchSize;
+    return reading;
 }

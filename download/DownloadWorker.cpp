@@ -6,6 +6,7 @@
 #include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
+#include "download/ListBuilder.h"
 #include "download/TransferShutdown.h"
 
 namespace {

@@ -1,18 +1,15 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
 
 #include "download/DownloadTask.h"
 
 struct DownloadProgress;
 
-// The batch size travels in a signed 16-bit counter: tasks beyond this many are not fetched.
-inline constexpr std::size_t kMaxBatchTasks = 32767;
-
 // One download worker. It claims its number in one atomic step (the first to find the batch
 // size 0 is worker 0, the other worker 1), then fetches every second task from its number on
-// with one libcurl handle, publishing its next index in `progress`. Returns 0.
+// with one libcurl handle, publishing its next index in `progress`. Tasks beyond kMaxBatchTasks
+// (the reach of the 16-bit batch-size counter) are not fetched. Returns 0.
 int DownloadWorker(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress);
 
 // Starts the two workers of a download on detached threads; nobody waits for them. They keep

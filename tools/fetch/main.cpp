@@ -1,0 +1,95 @@
+#include <curl/curl.h>
+#include <sys/stat.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "download/DownloadProgress.h"
+#include "download/DownloadWorker.h"
+#include "download/ListBuilder.h"
+#include "platform/DirectoryListing.h"
+
+namespace {
+
+// Exit codes.
+constexpr int kDone = 0;
+constexpr int kUsage = 1;
+constexpr int kNoConnection = 2;
+constexpr int kNoTasks = 3;
+constexpr int kNoRoot = 4;
+
+constexpr auto kProgressPeriod = std::chrono::seconds(2);
+constexpr auto kPollPeriod = std::chrono::milliseconds(20);
+
+void PrintLine(const QString &text) {
+    std::printf("%s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+// lumora-fetch: today's download without a window, into <root>/<YYYY-MM-DD>/<title>/.
+int main(int argc, char *argv[]) {
+    curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before the workers start
+    QCoreApplication app(argc, argv);       // the picture test's image plugins
+    QCoreApplication::setApplicationName(QStringLiteral("lumora-fetch"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Downloads today's pictures from the picture-list service (LUMORA_SERVICE_ENDPOINT) into "
+        "a dated folder below the download root. Exit codes: 0 done, 2 no connection, 3 no "
+        "pictures in the list, 4 no such download root."));
+    parser.addHelpOption();
+    const QCommandLineOption rootOption("root", "The download root (an existing folder).", "folder");
+    parser.addOption(rootOption);
+    parser.process(app);
+    if (!parser.isSet(rootOption)) {
+        std::fprintf(stderr, "lumora-fetch: --root <folder> is required\n");
+        return kUsage;
+    }
+    const QString root = parser.value(rootOption);
+    if (!QFileInfo(root).isDir()) {
+        std::fprintf(stderr, "lumora-fetch: the download root \"%s\" does not exist or is not a folder\n",
+                     root.toUtf8().constData());
+        return kNoRoot;
+    }
+
+    const QString dateFolder =
+        JoinPath(root, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
+    auto batch = std::make_shared<DownloadBatch>();
+    if (!ListBuilder(dateFolder.toStdString(), *batch)) {
+        PrintLine(QStringLiteral("无法连接到服务器"));
+        return kNoConnection;
+    }
+    if (batch->empty()) {
+        PrintLine(QStringLiteral("获取列表失败"));
+        return kNoTasks;
+    }
+    ::mkdir(dateFolder.toStdString().c_str(), 0777);
+
+    DownloadProgress &progress = ProcessDownloadProgress();
+    progress.Reset();
+    const std::shared_ptr<const DownloadBatch> tasks = batch;
+    std::thread first([tasks, &progress] { DownloadWorker(tasks, progress); });
+    std::thread second([tasks, &progress] { DownloadWorker(tasks, progress); });
+
+    auto lastReport = std::chrono::steady_clock::now();
+    for (ProgressReading reading = ReadProgress(progress); !reading.finished;
+         reading = ReadProgress(progress)) {
+        std::this_thread::sleep_for(kPollPeriod);
+        if (std::chrono::steady_clock::now() - lastReport < kProgressPeriod) continue;
+        lastReport = std::chrono::steady_clock::now();
+        const ProgressReading now = ReadProgress(progress);
+        PrintLine(QStringLiteral("%1张/%2张").arg(now.reached).arg(now.batchSize));
+    }
+    first.join();
+    second.join();
+    PrintLine(QStringLiteral("下载完毕"));
+    return kDone;
+}
