@@ -130,6 +130,7 @@ void CLumoraView::LoadPath(const QString &requested) {
     m_cxPicture = 0;
     horizontalScrollBar()->setRange(0, 0);
     verticalScrollBar()->setRange(0, 0);
+    ShowOrHideBarsNow();
     m_hWndNote->setText(QStringLiteral("此文件夹下无图片"));
     m_hWndNote->show();
     m_hWndPrevLink->hide();
@@ -147,6 +148,12 @@ void CLumoraView::FindNeighbours(const QString &path) {
     const Neighbours found = ::FindNeighbours(path);
     m_strPrev = found.previous;
     m_strNext = found.next;
+}
+
+void CLumoraView::ShowOrHideBarsNow() {
+    // The scroll area lays its bars out later on its own; the client size must follow now.
+    QEvent layout(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &layout);
 }
 
 void CLumoraView::OnSize() {
@@ -172,6 +179,7 @@ void CLumoraView::OnSize() {
         vertical->setValue(0);
         vertical->setRange(0, height > 0 && height < m_cyPicture ? m_cyPicture - height : 0);
         horizontal->setRange(0, width > 0 && width < m_cxPicture ? m_cxPicture - width : 0);
+        ShowOrHideBarsNow();
         if (!sizeAgain_) break;
     }
     inSize_ = false;

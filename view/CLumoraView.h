@@ -90,6 +90,7 @@ protected:
     bool viewportEvent(QEvent *event) override;
 
 private:
+    void ShowOrHideBarsNow();
     void ShowMessage(const QString &text);
     void SetCaption(const QString &text);
     // Moves the tree's selection to the previous or next sibling of the selected item.

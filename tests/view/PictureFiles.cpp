@@ -14,8 +14,12 @@ QByteArray Encode(const QImage &image, const char *format, int quality) {
 QImage PatternImage(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256 + y / 256 * 3) * 40 % 256));
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, PatternPixel(x, y));
     return image;
+}
+
+QRgb PatternPixel(int x, int y) {
+    return qRgb(x % 256, y % 256, (x / 256 + y / 256 * 3) * 40 % 256);
 }
 
 namespace {

@@ -14,6 +14,7 @@ QByteArray Encode(const QImage &image, const char *format, int quality = -1);
 // An opaque picture whose every pixel differs from its neighbours: red = x, green = y, blue
 // from both, so that a shifted copy shows.
 QImage PatternImage(int width, int height);
+QRgb PatternPixel(int x, int y);
 
 // A GIF of `width` x `height` with the 4-colour `palette`; pixel (x, y) has index (x + y) % 4.
 QByteArray PaletteGif(int width, int height, const std::vector<QRgb> &palette);
