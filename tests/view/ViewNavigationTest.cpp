@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTest>
+#include <QToolTip>
+#include <QTreeWidget>
+
+#include "PictureFiles.h"
+#include "ViewHarness.h"
+#include "platform/DirectoryListing.h"
+#include "resources/ViewResources.h"
+#include "view/ViewTip.h"
+
+namespace {
+
+constexpr QPoint kLeftHalf(50, 50);    // of a 200 x 100 picture, in the view's outer rectangle
+constexpr QPoint kRightHalf(150, 50);
+
+QByteArray Picture() { return Encode(PatternImage(200, 100), "PNG"); }
+
+// a.jpg, b.jpg and c.jpg in one folder, in the order the file system lists them.
+struct ThreePictures {
+    TestFolder folder;
+    std::vector<QString> order;
+    ThreePictures() {
+        for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) folder.WriteFile(name, Picture());
+        for (const QString &name : ListedNames(folder.path(), true)) order.push_back(JoinPath(folder.path(), name));
+    }
+};
+
+bool ShowsCursor(const CLumoraView &view, int id) {
+    const QCursor cursor = view.viewport()->cursor();
+    return cursor.shape() == Qt::BitmapCursor && cursor.hotSpot() == ViewCursorHotSpot(id) &&
+           cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32) == ViewCursorImage(id);
+}
+
+struct ZoneCase {
+    int pictureWidth, pictureHeight;
+    QPoint at;  // in the view's outer rectangle
+    CLumoraView::Zone zone;
+};
+
+class ViewHitZone : public ::testing::TestWithParam<ZoneCase> {};
+
+TEST_P(ViewHitZone, HalvesOfThePictureOrOfTheWindow) {
+    const ZoneCase &c = GetParam();
+    TestFolder folder;
+    ViewHarness harness(400, 300);
+    harness.view().LoadPath(folder.WriteFile(QStringLiteral("p.jpg"),
+                                             Encode(PatternImage(c.pictureWidth, c.pictureHeight), "PNG")));
+    const QPoint outer = c.at.x() < 0 ? QPoint(harness.view().width() + c.at.x(), c.at.y()) : c.at;
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(outer)), c.zone);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, ViewHitZone,
+    ::testing::Values(ZoneCase{200, 100, {50, 50}, CLumoraView::kZoneLeft},
+                      ZoneCase{200, 100, {100, 50}, CLumoraView::kZoneLeft},
+                      ZoneCase{200, 100, {101, 50}, CLumoraView::kZoneRight},
+                      ZoneCase{200, 100, {199, 99}, CLumoraView::kZoneRight},
+                      ZoneCase{200, 100, {200, 50}, CLumoraView::kZoneNone},   // right of it
+                      ZoneCase{200, 100, {150, 100}, CLumoraView::kZoneNone},  // below it
+                      // Wider than the window: the window's halves; x < 0 counts from its right.
+                      ZoneCase{1000, 50, {300, 20}, CLumoraView::kZoneRight},
+                      ZoneCase{1000, 50, {-2, 20}, CLumoraView::kZoneRight},
+                      ZoneCase{1000, 50, {150, 20}, CLumoraView::kZoneLeft}));
+
+TEST(ViewHitZoneStates, NoZoneWithoutAShownPicture) {
+    TestFolder folder;
+    ViewHarness harness;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), Picture());
+    harness.view().LoadPath(path);
+    harness.view().LoadPath(folder.WriteFile(QStringLiteral("bad.jpg"), "x"));  // size kept
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), CLumoraView::kZoneNone);
+    harness.view().LoadPath(folder.path());
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), CLumoraView::kZoneNone);
+}
+
+// Cursor and tip per half and neighbour situation.
+struct PointerCase {
+    const char *name;
+    int shown;  // index into the listing of a, b, c; -1: a folder holding only one picture
+    QPoint at;
+    int cursor;
+    const char *tip;
+};
+
+void PrintTo(const PointerCase &c, std::ostream *os) { *os << c.name; }
+
+class ViewPointer : public ::testing::TestWithParam<PointerCase> {};
+
+TEST_P(ViewPointer, CursorAndTipTellTheStep) {
+    const PointerCase &c = GetParam();
+    ThreePictures three;
+    TestFolder single;
+    ViewHarness harness;
+    harness.view().LoadPath(c.shown < 0 ? single.WriteFile(QStringLiteral("only.jpg"), Picture())
+                                        : three.order[c.shown]);
+    harness.MoveTo(c.at);
+    EXPECT_TRUE(ShowsCursor(harness.view(), c.cursor));
+    EXPECT_EQ(harness.view().m_hWndTip->Text(), QString::fromUtf8(c.tip));
+    EXPECT_TRUE(harness.view().m_hWndTip->IsActive());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ViewPointer,
+    ::testing::Values(
+        PointerCase{"FirstLeft", 0, kLeftHalf, IDC_CUR_PREV_GROUP, "　 　点击进入上一组"},
+        PointerCase{"FirstRight", 0, kRightHalf, IDC_CUR_NEXT_PICTURE, "　 点击查看下一张"},
+        PointerCase{"MiddleLeft", 1, kLeftHalf, IDC_CUR_PREV_PICTURE, "　 　点击查看上一张"},
+        PointerCase{"LastRight", 2, kRightHalf, IDC_CUR_NEXT_GROUP, "点击进入下一组"},
+        PointerCase{"OnlyLeft", -1, kLeftHalf, IDC_CUR_PREV_GROUP, "　 　点击进入上一组"},
+        PointerCase{"OnlyRight", -1, kRightHalf, IDC_CUR_NEXT_GROUP, "点击进入下一组"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ViewPointer, OutsideThePictureTheArrowAndNoTip) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.view().LoadPath(three.order[1]);
+    harness.MoveTo(kRightHalf);
+    harness.MoveTo({150, 150});  // below the picture
+    EXPECT_EQ(harness.view().viewport()->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(harness.view().m_hWndTip->IsActive());
+    harness.MoveTo({250, 50});  // right of it
+    EXPECT_EQ(harness.view().viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(ViewTips, ShownAfterTheDelayAndHiddenOutsideThePicture) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.view().m_hWndTip->SetDelays(0, 60000);
+    harness.view().LoadPath(three.order[1]);
+    harness.MoveTo(kRightHalf);
+    QTRY_VERIFY(harness.view().m_hWndTip->IsShown());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("　 点击查看下一张"));
+    harness.MoveTo({150, 150});
+    EXPECT_FALSE(harness.view().m_hWndTip->IsShown());
+}
+
+TEST(ViewTips, SwitchedOffTheCursorStillChangesButNoTipAppears) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.view().m_hWndTip->SetDelays(0, 60000);
+    harness.view().m_bShowTip = false;
+    harness.view().SetTipsActive(false);
+    harness.view().LoadPath(three.order[1]);
+    harness.MoveTo(kRightHalf);
+    harness.MoveTo(kRightHalf + QPoint(5, 5));
+    QTest::qWait(20);
+    EXPECT_TRUE(ShowsCursor(harness.view(), IDC_CUR_NEXT_PICTURE));
+    EXPECT_FALSE(harness.view().m_hWndTip->IsActive());
+    EXPECT_FALSE(harness.view().m_hWndTip->IsShown());
+}
+
+TEST(ViewClicks, HalvesStepToTheNeighbouringPictures) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.view().LoadPath(three.order[1]);
+    harness.ClickAt(kLeftHalf);
+    EXPECT_EQ(harness.view().m_strPath, three.order[0]);
+    harness.ClickAt(kRightHalf);
+    harness.ClickAt(kRightHalf);
+    EXPECT_EQ(harness.view().m_strPath, three.order[2]);
+    EXPECT_FALSE(harness.view().m_image.IsNull());
+}
+
+TEST(ViewClicks, OutsideThePictureNothingHappens) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.view().LoadPath(three.order[1]);
+    harness.ClickAt({150, 150});
+    harness.ClickAt({260, 50});
+    EXPECT_EQ(harness.view().m_strPath, three.order[1]);
+    EXPECT_TRUE(harness.prompter().shown().empty());
+}
+
+TEST(ViewClicks, UpperCaseNeighbourShownAsAFolder) {
+    TestFolder folder;
+    for (const char *name : {"a.jpg", "b.jpg", "X.JPG", "c.jpg", "d.jpg"}) folder.WriteFile(name, Picture());
+    const std::vector<QString> names = ListedNames(folder.path(), true);
+    const auto upper = std::find(names.begin(), names.end(), QStringLiteral("X.JPG")) - names.begin();
+    if (upper + 1 == static_cast<long>(names.size())) GTEST_SKIP() << "X.JPG is listed last here";
+    ViewHarness harness;
+    harness.view().LoadPath(JoinPath(folder.path(), names[upper + 1]));
+    harness.ClickAt(kLeftHalf);
+    EXPECT_EQ(harness.caption(), QStringLiteral("Lumora 1.00 - ") + folder.At(QStringLiteral("X.JPG")));
+    EXPECT_EQ(harness.view().m_hWndNote->text(), QStringLiteral("此文件夹下无图片"));
+}
+
+// A download root with a date folder of title folders, shown in a tree filled the same way.
+struct Downloads {
+    TestFolder folder;
+    QString root, date;
+    std::vector<QString> titles;  // listing order
+    explicit Downloads(int titleCount) {
+        root = folder.MakeFolder(QStringLiteral("pictures"));
+        date = folder.MakeFolder(QStringLiteral("pictures/2024-05-01"));
+        for (int i = 0; i < titleCount; ++i)
+            for (int p = 1; p <= 2; ++p)
+                folder.WriteFile(QStringLiteral("pictures/2024-05-01/t%1/t%1 %2.jpg").arg(i).arg(p), Picture());
+        for (const QString &name : ListedNames(date, false)) titles.push_back(JoinPath(date, name));
+    }
+    QString First(size_t i) const { return JoinPath(titles[i], ListedNames(titles[i], true).front()); }
+    QString Last(size_t i) const { return JoinPath(titles[i], ListedNames(titles[i], true).back()); }
+};
+
+TEST(ViewGroups, RightHalfOfALastPictureOpensTheNextTitleAndSelectsIt) {
+    Downloads downloads(3);
+    ViewHarness harness;
+    harness.FillTree(downloads.root);
+    harness.tree().setCurrentItem(harness.Node(downloads.titles[0]));
+    harness.view().LoadPath(downloads.Last(0));
+    harness.ClickAt(kRightHalf);
+    EXPECT_EQ(harness.view().m_strPath, downloads.First(1));
+    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[1]));
+    EXPECT_EQ(harness.treeLoads().back(), downloads.First(1));
+    EXPECT_TRUE(harness.prompter().shown().empty());
+}
+
+TEST(ViewGroups, LeftHalfOfAFirstPictureOpensThePreviousTitlesLastPicture) {
+    Downloads downloads(3);
+    ViewHarness harness;
+    harness.FillTree(downloads.root);
+    harness.tree().setCurrentItem(harness.Node(downloads.titles[1]));
+    ASSERT_EQ(harness.view().m_strPath, downloads.First(1));
+    harness.ClickAt(kLeftHalf);
+    // The tree loads that folder's first picture, then the view ends on its own choice.
+    EXPECT_EQ(harness.treeLoads().back(), downloads.First(0));
+    EXPECT_EQ(harness.view().m_strPath, downloads.Last(0));
+    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[0]));
+}
+
+struct EndCase {
+    const char *name;
+    bool last;  // the last title's last picture, else the first title's first
+    QPoint at;
+    const char *message;
+};
+
+class ViewGroupEnds : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(ViewGroupEnds, MessageAndNothingChanges) {
+    const EndCase &c = GetParam();
+    Downloads downloads(2);
+    ViewHarness harness;
+    harness.FillTree(downloads.root);
+    const size_t title = c.last ? 1 : 0;
+    harness.tree().setCurrentItem(harness.Node(downloads.titles[title]));
+    const QString shown = c.last ? downloads.Last(1) : downloads.First(0);
+    harness.view().LoadPath(shown);
+    harness.ClickAt(c.at);
+    ASSERT_EQ(harness.prompter().shown().size(), 1u);
+    const auto message = harness.prompter().shown().front();
+    EXPECT_EQ(message.text, QString::fromUtf8(c.message));
+    EXPECT_TRUE(message.caption.isEmpty());
+    EXPECT_EQ(message.buttons, Buttons::Ok);
+    EXPECT_EQ(message.owner, &harness.view());
+    EXPECT_EQ(harness.view().m_strPath, shown);
+    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[title]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, ViewGroupEnds,
+    ::testing::Values(EndCase{"LastGroup", true, kRightHalf,
+                              "已经是最后一组，请单击目录树中的文件夹查看其他组"},
+                      EndCase{"FirstGroup", false, kLeftHalf,
+                              "已经是第一组，请单击目录树中的文件夹查看其他组"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ViewGroups, PictureInTheDownloadRootStepsNowhere) {
+    for (const QString &suffix : {QString(), QStringLiteral("/")}) {
+        TestFolder folder;
+        const QString root = folder.MakeFolder(QStringLiteral("pictures"));
+        folder.MakeFolder(QStringLiteral("pictures/2024-05-01"));
+        const QString picture = folder.WriteFile(QStringLiteral("pictures/p.jpg"), Picture());
+        ViewHarness harness;
+        harness.FillTree(root);
+        harness.view().m_strRoot = root + suffix;
+        harness.view().LoadPath(picture);
+        harness.ClickAt(kLeftHalf);
+        harness.ClickAt(kRightHalf);
+        EXPECT_EQ(harness.prompter().messageTexts(),
+                  std::vector<QString>({QStringLiteral("当前已是根目录"), QStringLiteral("当前已是根目录")}))
+            << suffix.toStdString();
+        EXPECT_EQ(harness.view().m_strPath, picture);
+    }
+}
+
+TEST(ViewLinks, UndecodablePictureOffersLinksToItsNeighbours) {
+    ThreePictures three;
+    QFile::resize(three.order[1], 3);  // the middle one no longer decodes
+    ViewHarness harness;
+    harness.view().LoadPath(three.order[1]);
+    QLabel *previous = harness.view().m_hWndPrevLink;
+    QLabel *next = harness.view().m_hWndNextLink;
+    ASSERT_TRUE(previous->isVisible());
+    ASSERT_TRUE(next->isVisible());
+    EXPECT_EQ(harness.view().m_hWndNote->text(), FileNameOf(three.order[1]) + QStringLiteral("　无效"));
+    QTest::mouseClick(next, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    EXPECT_EQ(harness.view().m_strPath, three.order[2]);
+    EXPECT_FALSE(next->isVisible());
+
+    harness.view().LoadPath(three.order[1]);
+    QFile::remove(three.order[0]);  // a neighbour that vanished is still offered
+    QTest::mouseClick(previous, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    EXPECT_EQ(harness.view().m_strPath, three.order[0]);
+    EXPECT_EQ(harness.view().m_hWndNote->text(), FileNameOf(three.order[0]) + QStringLiteral("　无效"));
+}
+
+TEST(ViewLinks, OnlyExistingNeighboursGetALink) {
+    ThreePictures three;
+    QFile::resize(three.order[0], 3);
+    ViewHarness harness;
+    harness.view().LoadPath(three.order[0]);
+    EXPECT_FALSE(harness.view().m_hWndPrevLink->isVisible());
+    EXPECT_TRUE(harness.view().m_hWndNextLink->isVisible());
+}
+
+}  // namespace
