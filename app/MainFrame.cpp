@@ -169,9 +169,13 @@ void CMainFrame::BuildRoutingTable() {
     routes_[ID_EDIT_DELETE_PICTURE] = [this] { view_->OnDeletePicture(); };
     routes_[ID_HELP_CONTENTS] = [this] { OnHelp(); };
     routes_[ID_SETTINGS_SHOW_TIPS] = [this] { OnToggleTips(); };
-    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] { OnChooseDownloadFolder(false, *tree_, env_, this); };
+    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] {
+        OnChooseDownloadFolder(false, *tree_, env_, this);
+    };
     routes_[ID_TREE_REFRESH] = [this] { OnRefreshFolder(*tree_); };
-    routes_[ID_TREE_DELETE] = [this] { OnDeleteFolder(ID_TREE_DELETE, *tree_, *env_.prompter, this); };
+    routes_[ID_TREE_DELETE] = [this] {
+        OnDeleteFolder(ID_TREE_DELETE, *tree_, *env_.prompter, this);
+    };
     routes_[ID_EDIT_DELETE_FOLDER] = [this] {
         OnDeleteFolder(ID_EDIT_DELETE_FOLDER, *tree_, *env_.prompter, this);
     };

@@ -57,8 +57,8 @@ void BM_FillFolderNode(benchmark::State &state) {
 BENCHMARK(BM_FillFolderNode)->Unit(benchmark::kMillisecond);
 
 void BM_Find(benchmark::State &state) {
-    const std::string command = "find '" + QFile::encodeName(g_root).toStdString() +
-                                "' -mindepth 1 -maxdepth 2 -type d";
+    const std::string command =
+        "find '" + QFile::encodeName(g_root).toStdString() + "' -mindepth 1 -maxdepth 2 -type d";
     long lines = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
@@ -94,7 +94,9 @@ int main(int argc, char **argv) {
     if (g_fills == 0 || g_finds == 0) return 0;
     const double fillMs = 1000 * g_fillSeconds / g_fills;
     const double findMs = 1000 * g_findSeconds / g_finds;
-    std::printf("FolderTree: FillFolderNode %.2f ms, find %.2f ms on %d sub-folders; ratio %.3f (limit %.1f)\n",
-                fillMs, findMs, kSubFolders, fillMs / findMs, kLimitRatio);
+    std::printf(
+        "FolderTree: FillFolderNode %.2f ms, find %.2f ms on %d sub-folders; ratio %.3f (limit "
+        "%.1f)\n",
+        fillMs, findMs, kSubFolders, fillMs / findMs, kLimitRatio);
     return 0;
 }

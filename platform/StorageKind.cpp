@@ -19,22 +19,23 @@ struct Mount {
 };
 
 const std::set<QString> kNetworkTypes = {
-    "nfs",  "nfs4",     "cifs",    "smb3",   "smbfs", "ncpfs", "ncp",     "afs",  "9p",
-    "ceph", "glusterfs", "lustre", "davfs",  "coda",  "virtiofs", "orangefs", "beegfs"};
+    "nfs",  "nfs4",      "cifs",   "smb3",  "smbfs", "ncpfs",    "ncp",      "afs",   "9p",
+    "ceph", "glusterfs", "lustre", "davfs", "coda",  "virtiofs", "orangefs", "beegfs"};
 const std::set<QString> kNetworkFuseTypes = {
-    "sshfs", "rclone", "s3fs", "gcsfuse", "davfs2", "glusterfs", "curlftpfs", "gvfsd-fuse",
-    "smbnetfs", "cephfs", "ceph-fuse", "goofys", "juicefs", "httpfs", "httpdirfs"};
+    "sshfs",    "rclone", "s3fs",      "gcsfuse", "davfs2",  "glusterfs", "curlftpfs", "gvfsd-fuse",
+    "smbnetfs", "cephfs", "ceph-fuse", "goofys",  "juicefs", "httpfs",    "httpdirfs"};
 const std::set<QString> kOpticalTypes = {"iso9660", "udf"};
 const std::set<QString> kRamTypes = {"tmpfs", "ramfs"};
 const std::set<QString> kPseudoTypes = {
-    "proc",    "sysfs",   "devtmpfs", "devpts",   "cgroup",      "cgroup2", "securityfs",
-    "debugfs", "tracefs", "configfs", "fusectl",  "mqueue",      "hugetlbfs", "pstore",
-    "bpf",     "autofs",  "binfmt_misc", "efivarfs", "nsfs",     "rpc_pipefs", "selinuxfs",
-    "nfsd",    "overlayfs-meta", "devfs"};
+    "proc",       "sysfs",      "devtmpfs",  "devpts",   "cgroup",         "cgroup2",
+    "securityfs", "debugfs",    "tracefs",   "configfs", "fusectl",        "mqueue",
+    "hugetlbfs",  "pstore",     "bpf",       "autofs",   "binfmt_misc",    "efivarfs",
+    "nsfs",       "rpc_pipefs", "selinuxfs", "nfsd",     "overlayfs-meta", "devfs"};
 // Disk file systems whose mount source need not be a /dev node (btrfs subvolumes, zfs datasets).
-const std::set<QString> kDiskTypes = {
-    "ext2", "ext3",    "ext4", "xfs",     "btrfs", "zfs",   "bcachefs", "f2fs", "jfs",
-    "reiserfs", "nilfs2", "vfat", "msdos", "exfat", "ntfs", "ntfs3",    "hfs",  "hfsplus", "fuseblk"};
+const std::set<QString> kDiskTypes = {"ext2",   "ext3",     "ext4",    "xfs",    "btrfs",
+                                      "zfs",    "bcachefs", "f2fs",    "jfs",    "reiserfs",
+                                      "nilfs2", "vfat",     "msdos",   "exfat",  "ntfs",
+                                      "ntfs3",  "hfs",      "hfsplus", "fuseblk"};
 
 // Mount points escape blanks, tabs, newlines and backslashes as \ooo.
 QString Unescape(const QString &field) {
@@ -132,7 +133,8 @@ bool IsRemovableDevice(const QString &source, const QString &majorMinor) {
     if (source.startsWith(QStringLiteral("/dev/"))) {
         const QString node = QFileInfo(source).canonicalFilePath();
         if (!node.isEmpty())
-            device = QFileInfo(QStringLiteral("/sys/class/block/") + FileNameOf(node)).canonicalFilePath();
+            device = QFileInfo(QStringLiteral("/sys/class/block/") + FileNameOf(node))
+                         .canonicalFilePath();
     }
     if (device.isEmpty() && !majorMinor.startsWith(QStringLiteral("0:")))
         device = QFileInfo(QStringLiteral("/sys/dev/block/") + majorMinor).canonicalFilePath();

@@ -17,8 +17,8 @@ enum class StorageKind {
 // Only local disks, fixed or removable, may hold the download root.
 bool IsAcceptedStorage(StorageKind kind);
 
-// Whether the block device of a mount is removable. `source` is the mount source (e.g. "/dev/sdb1"),
-// `majorMinor` the "major:minor" field of the mount.
+// Whether the block device of a mount is removable. `source` is the mount source (e.g.
+// "/dev/sdb1"), `majorMinor` the "major:minor" field of the mount.
 using RemovableLookup = std::function<bool(const QString &source, const QString &majorMinor)>;
 
 // Classifies the file system holding `path` (absolute, symbolic links already resolved) from the

@@ -47,9 +47,9 @@ void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *
         Inform(prompter, owner, QStringLiteral("正在下载图片到此文件夹中，请在下载完成后再删除"));
         return;
     }
-    const Answer answer = prompter.ShowMessage(
-        owner, {QStringLiteral("删除后将不可恢复，确认要删除吗？"), QStringLiteral("Lumora"),
-                Buttons::YesNo, Icon::Question});
+    const Answer answer =
+        prompter.ShowMessage(owner, {QStringLiteral("删除后将不可恢复，确认要删除吗？"),
+                                     QStringLiteral("Lumora"), Buttons::YesNo, Icon::Question});
     if (answer != Answer::Yes) return;
 
     // The node may have gone while the question was open (a timer's refresh).

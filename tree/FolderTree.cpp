@@ -226,7 +226,8 @@ bool FolderTree::IsOnLabel(QTreeWidgetItem *node, const QPoint &viewportPos) con
     QRect label = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
     // The label is the text's own extent, not the rest of the row.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    label.setWidth(std::min(label.width(), fontMetrics().horizontalAdvance(option.text) + 2 * margin));
+    label.setWidth(
+        std::min(label.width(), fontMetrics().horizontalAdvance(option.text) + 2 * margin));
     return label.contains(viewportPos);
 }
 

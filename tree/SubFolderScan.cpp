@@ -49,7 +49,8 @@ std::optional<std::vector<SubFolder>> ScanSubFolders(const QString &folder) {
     std::vector<SubFolder> found;
     while (const dirent *entry = readdir(dir.get())) {
         if (!IsListableSubFolder(fd, entry)) continue;
-        found.push_back({QFile::decodeName(entry->d_name), HasListableSubFolder(fd, entry->d_name)});
+        found.push_back(
+            {QFile::decodeName(entry->d_name), HasListableSubFolder(fd, entry->d_name)});
     }
     return found;
 }

@@ -61,7 +61,8 @@ struct GuardCase {
     bool refused;
 };
 
-class DownloadGuardTest : public FolderCommandsTest, public ::testing::WithParamInterface<GuardCase> {};
+class DownloadGuardTest : public FolderCommandsTest,
+                          public ::testing::WithParamInterface<GuardCase> {};
 
 TEST_P(DownloadGuardTest, OnlyTheRunningDownloadsOwnFolderIsProtected) {
     const GuardCase &c = GetParam();
@@ -76,7 +77,8 @@ TEST_P(DownloadGuardTest, OnlyTheRunningDownloadsOwnFolderIsProtected) {
     prompter.QueueAnswer(Answer::Yes);
     Delete(*frame, target, ID_TREE_DELETE);
     if (c.refused) {
-        EXPECT_EQ(MessageTexts(prompter), QStringList{"正在下载图片到此文件夹中，请在下载完成后再删除"});
+        EXPECT_EQ(MessageTexts(prompter),
+                  QStringList{"正在下载图片到此文件夹中，请在下载完成后再删除"});
         EXPECT_TRUE(QFileInfo::exists(At(c.target)));
     } else {
         EXPECT_EQ(MessageTexts(prompter), QStringList{"删除后将不可恢复，确认要删除吗？"});
@@ -116,7 +118,8 @@ struct NeighbourCase {
     int selected;  // sibling index; -1: the parent
 };
 
-class NextSelectionTest : public FolderCommandsTest, public ::testing::WithParamInterface<NeighbourCase> {};
+class NextSelectionTest : public FolderCommandsTest,
+                          public ::testing::WithParamInterface<NeighbourCase> {};
 
 TEST_P(NextSelectionTest, SelectsTheNeighbourAndLoadsIt) {
     const NeighbourCase &c = GetParam();
@@ -141,8 +144,10 @@ TEST_P(NextSelectionTest, SelectsTheNeighbourAndLoadsIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, NextSelectionTest,
-                         ::testing::Values(NeighbourCase{"First", 3, 0, 1}, NeighbourCase{"Middle", 3, 1, 2},
-                                           NeighbourCase{"Last", 3, 2, 1}, NeighbourCase{"OnlyChild", 1, 0, -1}),
+                         ::testing::Values(NeighbourCase{"First", 3, 0, 1},
+                                           NeighbourCase{"Middle", 3, 1, 2},
+                                           NeighbourCase{"Last", 3, 2, 1},
+                                           NeighbourCase{"OnlyChild", 1, 0, -1}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FolderCommandsTest, PopupDeletesTheRightClickedNodeNotTheSelectedOne) {
@@ -170,7 +175,8 @@ TEST_F(FolderCommandsTest, AFolderThatCannotBeRemovedKeepsItsNode) {
     QDir(At("gone")).removeRecursively();
     prompter.QueueAnswer(Answer::Yes);
     Delete(*frame, gone, ID_EDIT_DELETE_FOLDER);
-    EXPECT_EQ(MessageTexts(prompter), (QStringList{"删除后将不可恢复，确认要删除吗？", "删除文件夹失败"}));
+    EXPECT_EQ(MessageTexts(prompter),
+              (QStringList{"删除后将不可恢复，确认要删除吗？", "删除文件夹失败"}));
     EXPECT_EQ(Node("gone"), gone);
     EXPECT_EQ(tree->currentItem(), gone);
 }

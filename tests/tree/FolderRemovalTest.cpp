@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
 
 #include "support/TestFolders.h"
 #include "tree/FolderRemoval.h"

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QMenu>
 
+#include "TreeTestSupport.h"
 #include "app/CommandIds.h"
 #include "app/FrameState.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
-#include "TreeTestSupport.h"
 
 namespace {
 
@@ -57,7 +57,8 @@ TEST_P(FillFolderNodeTest, ListsRealSubFoldersWithTheirFlag) {
     EXPECT_EQ(ChildTexts(root), expected);
     for (int i = 0; i < root->childCount(); ++i) {
         QTreeWidgetItem *child = root->child(i);
-        EXPECT_EQ(tree.HasChildrenFlag(child), c.flagged.contains(child->text(0))) << child->text(0).toStdString();
+        EXPECT_EQ(tree.HasChildrenFlag(child), c.flagged.contains(child->text(0)))
+            << child->text(0).toStdString();
         EXPECT_EQ(child->childCount(), 0) << "filled lazily";
     }
     EXPECT_TRUE(root->isExpanded());
@@ -69,7 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         FillCase{"Empty", {}, {}, {}, {}},
         FillCase{"FilesOnlyGiveNoButton", {"a"}, {"a/x.jpg", "a/y.txt", "top.jpg"}, {"a"}, {}},
         FillCase{"HiddenFoldersShown", {".hidden/sub", "b"}, {}, {".hidden", "b"}, {".hidden"}},
-        FillCase{"NestedFoldersFlagged", {"a/b/c", "d", "e/f"}, {"d/f.jpg"}, {"a", "d", "e"}, {"a", "e"}},
+        FillCase{"NestedFoldersFlagged",
+                 {"a/b/c", "d", "e/f"},
+                 {"d/f.jpg"},
+                 {"a", "d", "e"},
+                 {"a", "e"}},
         FillCase{"LinkedFolderInsideIsNoSubFolder", {"g"}, {}, {"g"}, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -200,7 +205,8 @@ struct InsertCase {
     QStringList expected;
 };
 
-class InsertFolderNodeTest : public FolderTreeTest, public ::testing::WithParamInterface<InsertCase> {};
+class InsertFolderNodeTest : public FolderTreeTest,
+                             public ::testing::WithParamInterface<InsertCase> {};
 
 TEST_P(InsertFolderNodeTest, PutsTheNodeWhereAsked) {
     const InsertCase &c = GetParam();
@@ -217,23 +223,37 @@ TEST_P(InsertFolderNodeTest, PutsTheNodeWhereAsked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, InsertFolderNodeTest,
-    ::testing::Values(
-        InsertCase{"First", NodePosition::First, nullptr, "new",
-                   {"new", "2010-05-01", "2010-05-09", "2010-05-03"}},
-        InsertCase{"Last", NodePosition::Last, nullptr, "new",
-                   {"2010-05-01", "2010-05-09", "2010-05-03", "new"}},
-        InsertCase{"AfterANode", NodePosition::After, "2010-05-01", "new",
-                   {"2010-05-01", "new", "2010-05-09", "2010-05-03"}},
-        InsertCase{"SortedBeforeTheFirstGreater", NodePosition::Sorted, nullptr, "2010-05-05",
-                   {"2010-05-01", "2010-05-05", "2010-05-09", "2010-05-03"}},
-        InsertCase{"SortedAtTheEnd", NodePosition::Sorted, nullptr, "2011-01-01",
-                   {"2010-05-01", "2010-05-09", "2010-05-03", "2011-01-01"}}),
+    ::testing::Values(InsertCase{"First",
+                                 NodePosition::First,
+                                 nullptr,
+                                 "new",
+                                 {"new", "2010-05-01", "2010-05-09", "2010-05-03"}},
+                      InsertCase{"Last",
+                                 NodePosition::Last,
+                                 nullptr,
+                                 "new",
+                                 {"2010-05-01", "2010-05-09", "2010-05-03", "new"}},
+                      InsertCase{"AfterANode",
+                                 NodePosition::After,
+                                 "2010-05-01",
+                                 "new",
+                                 {"2010-05-01", "new", "2010-05-09", "2010-05-03"}},
+                      InsertCase{"SortedBeforeTheFirstGreater",
+                                 NodePosition::Sorted,
+                                 nullptr,
+                                 "2010-05-05",
+                                 {"2010-05-01", "2010-05-05", "2010-05-09", "2010-05-03"}},
+                      InsertCase{"SortedAtTheEnd",
+                                 NodePosition::Sorted,
+                                 nullptr,
+                                 "2011-01-01",
+                                 {"2010-05-01", "2010-05-09", "2010-05-03", "2011-01-01"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct SelectionCase {
     const char *name;
-    QStringList files;    // inside the selected folder "f"
-    QStringList folders;  // inside "f"
+    QStringList files;     // inside the selected folder "f"
+    QStringList folders;   // inside "f"
     const char *expected;  // relative to "f"; empty: the folder itself
 };
 
@@ -306,10 +326,11 @@ TEST_F(RightClickTest, OffTheLabelShowsNoMenu) {
     QTreeWidgetItem *alpha = ChildNamed(tree.RootNode(), "alpha");
     state.popupNode = alpha;
     const QRect rect = tree.visualItemRect(alpha);
-    for (const QPoint &at : {QPoint(rect.left() + 2, rect.center().y()),          // icon
-                             QPoint(rect.left() - 8, rect.center().y()),          // button area
-                             QPoint(rect.center().x(), tree.viewport()->height() - 3),  // empty space
-                             QPoint(tree.viewport()->width() - 3, rect.center().y())}) {  // row's end
+    for (const QPoint &at :
+         {QPoint(rect.left() + 2, rect.center().y()),                  // icon
+          QPoint(rect.left() - 8, rect.center().y()),                  // button area
+          QPoint(rect.center().x(), tree.viewport()->height() - 3),    // empty space
+          QPoint(tree.viewport()->width() - 3, rect.center().y())}) {  // row's end
         tree.OnTreeRightClick(Global(at));
     }
     EXPECT_TRUE(menuTexts.isEmpty());

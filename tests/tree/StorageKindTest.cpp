@@ -43,18 +43,19 @@ INSTANTIATE_TEST_SUITE_P(
                  "41 29 0:41 / /live rw,relatime - overlay overlay rw,lowerdir=/ro,upperdir=/cow/"
                  "upper,workdir=/cow/work\n",
                  "/live/pictures", StorageKind::Ram},
-        KindCase{"VfatOnARemovableDevice",
-                 "80 29 8:17 / /media/user/STICK rw,nosuid,nodev,relatime shared:50 - vfat /dev/sdb1 "
-                 "rw,fmask=0022,dmask=0022,codepage=437\n",
-                 "/media/user/STICK/DCIM", StorageKind::Removable},
-        KindCase{"ExfatOnAFixedDevice",
-                 "81 29 8:33 / /mnt/data rw,relatime - exfat /dev/sdc1 rw\n", "/mnt/data",
-                 StorageKind::Fixed},
+        KindCase{
+            "VfatOnARemovableDevice",
+            "80 29 8:17 / /media/user/STICK rw,nosuid,nodev,relatime shared:50 - vfat /dev/sdb1 "
+            "rw,fmask=0022,dmask=0022,codepage=437\n",
+            "/media/user/STICK/DCIM", StorageKind::Removable},
+        KindCase{"ExfatOnAFixedDevice", "81 29 8:33 / /mnt/data rw,relatime - exfat /dev/sdc1 rw\n",
+                 "/mnt/data", StorageKind::Fixed},
         KindCase{"Nfs4",
                  "90 29 0:55 / /mnt/nfs rw,relatime shared:60 - nfs4 server:/export "
                  "rw,vers=4.2,rsize=1048576,addr=10.0.0.2\n",
                  "/mnt/nfs/pictures", StorageKind::Network},
-        KindCase{"Cifs", "91 29 0:56 / /mnt/share rw,relatime - cifs //server/share rw,vers=3.1.1\n",
+        KindCase{"Cifs",
+                 "91 29 0:56 / /mnt/share rw,relatime - cifs //server/share rw,vers=3.1.1\n",
                  "/mnt/share", StorageKind::Network},
         KindCase{"Sshfs",
                  "92 29 0:57 / /home/user/remote rw,nosuid,nodev - fuse.sshfs user@host:/ "
@@ -71,12 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"EscapedBlankInMountPoint",
                  "97 29 0:61 / /media/user/My\\040Disk rw - nfs host:/x rw\n",
                  "/media/user/My Disk/pics", StorageKind::Network},
-        KindCase{"PrefixOnlyAtAComponentBoundary",
-                 "98 29 0:62 / /mnt/data rw - nfs host:/x rw\n", "/mnt/database",
-                 StorageKind::Fixed},
-        KindCase{"LaterMountOnTheSamePointWins",
-                 "99 29 8:49 / /mnt rw - ext4 /dev/sdd1 rw\n100 29 0:63 / /mnt rw - tmpfs tmpfs rw\n",
-                 "/mnt/x", StorageKind::Ram},
+        KindCase{"PrefixOnlyAtAComponentBoundary", "98 29 0:62 / /mnt/data rw - nfs host:/x rw\n",
+                 "/mnt/database", StorageKind::Fixed},
+        KindCase{
+            "LaterMountOnTheSamePointWins",
+            "99 29 8:49 / /mnt rw - ext4 /dev/sdd1 rw\n100 29 0:63 / /mnt rw - tmpfs tmpfs rw\n",
+            "/mnt/x", StorageKind::Ram},
         KindCase{"OptionalTagsBeforeTheSeparator",
                  "101 29 0:64 / /srv rw shared:7 master:3 propagate_from:2 - tmpfs tmpfs rw\n",
                  "/srv", StorageKind::Ram}),
@@ -93,6 +94,15 @@ TEST(ClassifyStorageEdgeTest, OnlyLocalDisksAreAccepted) {
     for (StorageKind kind : {StorageKind::Network, StorageKind::Optical, StorageKind::Ram,
                              StorageKind::Pseudo, StorageKind::Unknown})
         EXPECT_FALSE(IsAcceptedStorage(kind));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StorageKindOfTest, ReadsThisMachinesMountTable) {
+    EXPECT_EQ(StorageKindOf("/proc/self"), StorageKind::Pseudo);
+    EXPECT_EQ(StorageKindOf("/sys"), StorageKind::Pseudo);
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 // Names of the real sub-folders of `folder` in the order the file system lists them.
 inline QStringList SubFoldersInListingOrder(const QString &folder) {
     QStringList names;
-    for (const DirEntry &entry : ListFolder(folder, ListPattern::All).value_or(std::vector<DirEntry>{}))
+    for (const DirEntry &entry :
+         ListFolder(folder, ListPattern::All).value_or(std::vector<DirEntry>{}))
         if (entry.isDirectory && entry.name != "." && entry.name != "..") names << entry.name;
     return names;
 }
