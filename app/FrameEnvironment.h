@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/SettingsStore.h"
+#include "download/DownloadServices.h"
 #include "platform/StorageKind.h"
 #include "update/UpdateServices.h"
 
@@ -30,6 +31,8 @@ struct FrameEnvironment {
                        const QString &workingFolder)>
         startScript;
     std::function<void(int exitCode)> endProcess;
+    // The picture list call and the start of the download workers.
+    DownloadServices downloadServices;
 
     // The real platform, with `prompter` as the dialogs.
     static FrameEnvironment Real(Prompter *prompter);

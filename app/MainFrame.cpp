@@ -14,6 +14,7 @@
 #include "app/FirstRunPrompts.h"
 #include "app/MenuActions.h"
 #include "app/ProportionalSplitter.h"
+#include "download/DownloadCommand.h"
 #include "platform/Prompter.h"
 #include "resources/FrameResources.h"
 #include "tree/DownloadFolderChoice.h"
@@ -77,6 +78,7 @@ bool CMainFrame::Create() {
     updateTimer_->start();
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressTimerMs);
+    connect(progressTimer_, &QTimer::timeout, this, [this] { OnProgressTimer(*this); });
 
     view_->m_pTree = tree_;
     state_.downloadRoot = env_.settings.ReadSetting(QStringLiteral("path"), 260);
@@ -179,6 +181,7 @@ void CMainFrame::BuildRoutingTable() {
     routes_[ID_EDIT_DELETE_FOLDER] = [this] {
         OnDeleteFolder(ID_EDIT_DELETE_FOLDER, *tree_, *env_.prompter, this);
     };
+    routes_[ID_ACTION_DOWNLOAD] = [this] { OnDownload(*this); };
     routes_[ID_HELP_CHECK_VERSION] = [this] { OnCheckVersion(*this); };
 }
 

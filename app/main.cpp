@@ -7,6 +7,7 @@
 #include "app/FrameEnvironment.h"
 #include "app/MainFrame.h"
 #include "app/TerminationSignal.h"
+#include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
 
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
@@ -27,5 +28,8 @@ int main(int argc, char *argv[]) {
 
     if (!frame.Create()) return 0;
     frame.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    // Workers still fetching: end here, before the frame, Qt and libcurl are torn down under them.
+    if (TransfersRunning()) EndProcessDuringTransfers(exitCode);
+    return exitCode;
 }

@@ -17,8 +17,9 @@ int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
     const CurlHandle handle = MakeCurlHandle();
     std::atomic<std::int32_t> &next = progress.nextIndex[number];
     next = number;
-    // The batch size is read again on every pass, as the other worker's claim sets it too.
-    while (next < progress.batchSize && static_cast<std::size_t>(next) < batch.size()) {
+    // Bounded by its own claim rather than the shared counter: once past the end, a worker never
+    // reads the counters again, so a download started right after it cannot steer it.
+    while (next < size) {
         const DownloadTask task = batch[static_cast<std::size_t>(next)];
         if (handle) FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
         next += 2;

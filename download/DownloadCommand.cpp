@@ -1,0 +1,136 @@
+#include "download/DownloadCommand.h"
+
+#include <sys/stat.h>
+
+#include <QProgressBar>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/MenuActions.h"
+#include "app/NoticeDialog.h"
+#include "download/DownloadProgress.h"
+#include "platform/DirectoryListing.h"
+#include "platform/Prompter.h"
+#include "tree/FolderTree.h"
+#include "view/CLumoraView.h"
+
+namespace {
+
+constexpr int kProgressBarLeft = 100;  // the status text keeps the part's first 100 pixels
+constexpr char kProgressBarName[] = "downloadProgressBar";
+
+void ShowFailure(CMainFrame &frame, const QString &text) {
+    frame.environment().prompter->ShowMessage(&frame, {text, QString(), Buttons::Ok, Icon::None});
+}
+
+// The child of the root node named `name`, or none. Nodes are looked up afresh each time: a
+// rebuild or refresh may have replaced the one found before.
+QTreeWidgetItem *ChildNamed(FolderTree &tree, QTreeWidgetItem *parent, const QString &name) {
+    if (!parent) return nullptr;
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (tree.GetNodeText(parent->child(i)) == name) return parent->child(i);
+    }
+    return nullptr;
+}
+
+// The date folder's node under the current root, or none when the tree no longer shows the
+// download's root.
+QTreeWidgetItem *FindDownloadNode(CMainFrame &frame) {
+    FolderTree &tree = *frame.tree();
+    const FrameState &state = frame.state();
+    QTreeWidgetItem *root = tree.RootNode();
+    if (!root || JoinPath(tree.GetNodePath(root), FileNameOf(state.downloadFolder)) !=
+                     state.downloadFolder)
+        return nullptr;
+    return ChildNamed(tree, root, FileNameOf(state.downloadFolder));
+}
+
+void ShowProgressBar(CMainFrame &frame, int batchSize) {
+    QWidget *part = frame.StatusPart();
+    delete DownloadProgressBar(frame);  // each download shows a bar of its own
+    auto *bar = new QProgressBar(part);
+    bar->setObjectName(kProgressBarName);
+    bar->setTextVisible(false);
+    const QRect area = part->rect();
+    bar->setGeometry(kProgressBarLeft, area.top(), std::max(0, area.right() + 1 - kProgressBarLeft),
+                     area.height());
+    bar->setRange(0, batchSize);
+    bar->setValue(0);
+    bar->show();
+}
+
+}  // namespace
+
+QProgressBar *DownloadProgressBar(const CMainFrame &frame) {
+    return frame.StatusPart() ? frame.StatusPart()->findChild<QProgressBar *>(kProgressBarName)
+                              : nullptr;
+}
+
+void OnDownload(CMainFrame &frame) {
+    FrameEnvironment &env = frame.environment();
+    FrameState &state = frame.state();
+    if (IsDownloadRunning(&frame)) {
+        ShowFailure(frame, QStringLiteral("下载已经开始"));
+        return;
+    }
+    if (env.settings.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty())
+        ShowNoticeDialog(*env.prompter, env.settings, &frame);
+
+    const QString dateName = env.now().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString dateFolder = JoinPath(state.downloadRoot, dateName);
+    // A fresh batch: workers of an earlier download may still hold the previous one.
+    auto batch = std::make_shared<DownloadBatch>();
+    state.batch = batch;
+    if (!env.downloadServices.buildList(dateFolder.toStdString(), *batch)) {
+        ShowFailure(frame, QStringLiteral("无法连接到服务器"));
+        return;
+    }
+    if (batch->empty()) {
+        ShowFailure(frame, QStringLiteral("获取列表失败"));
+        return;
+    }
+    frame.view()->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, MF_GRAYED);
+
+    FolderTree &tree = *frame.tree();
+    QTreeWidgetItem *root = tree.RootNode();
+    if (::mkdir(dateFolder.toStdString().c_str(), 0777) == 0 && root)
+        state.downloadNode = tree.InsertFolderNode(dateName, root, NodePosition::Sorted);
+    else
+        state.downloadNode = ChildNamed(tree, root, dateName);
+    state.downloadFolder = dateFolder;
+    tree.RefreshFolderNode(state.downloadNode,
+                           state.downloadNode ? tree.GetNodePath(state.downloadNode) : QString());
+
+    DownloadProgress &progress = ProcessDownloadProgress();
+    progress.Reset();
+    env.downloadServices.startWorkers(batch);
+    frame.progressTimer()->start();
+    frame.SetStatusText(QStringLiteral("正在下载"));
+    ShowProgressBar(frame, static_cast<int>(std::min(batch->size(), kMaxBatchTasks)));
+}
+
+void OnProgressTimer(CMainFrame &frame) {
+    FrameState &state = frame.state();
+    const DownloadProgress &progress = ProcessDownloadProgress();
+    const ProgressReading reading = ReadProgress(progress);
+    QProgressBar *bar = DownloadProgressBar(frame);
+    if (reading.finished) {
+        state.downloadNode = FindDownloadNode(frame);
+        frame.tree()->RefreshFolderNode(state.downloadNode, state.downloadFolder);
+        if (bar) bar->setValue(reading.batchSize);
+        frame.SetStatusText(QStringLiteral("下载完毕"));
+        frame.view()->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, MF_ENABLED);
+        frame.progressTimer()->stop();
+        return;
+    }
+    const qint16 newFolders = progress.newFolderCount;
+    if (newFolders > state.rememberedNewFolderCount) {
+        state.downloadNode = FindDownloadNode(frame);
+        frame.tree()->RefreshFolderNode(state.downloadNode, state.downloadFolder);
+        state.rememberedNewFolderCount = newFolders;
+    }
+    frame.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
+    if (bar) bar->setValue(reading.furthest + 1);
+}
