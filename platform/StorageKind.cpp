@@ -27,10 +27,10 @@ const std::set<QString> kNetworkFuseTypes = {
 const std::set<QString> kOpticalTypes = {"iso9660", "udf"};
 const std::set<QString> kRamTypes = {"tmpfs", "ramfs"};
 const std::set<QString> kPseudoTypes = {
-    "proc",       "sysfs",      "devtmpfs",  "devpts",   "cgroup",         "cgroup2",
-    "securityfs", "debugfs",    "tracefs",   "configfs", "fusectl",        "mqueue",
-    "hugetlbfs",  "pstore",     "bpf",       "autofs",   "binfmt_misc",    "efivarfs",
-    "nsfs",       "rpc_pipefs", "selinuxfs", "nfsd",     "overlayfs-meta", "devfs"};
+    "proc",       "sysfs",      "devtmpfs",  "devpts",   "cgroup",      "cgroup2",
+    "securityfs", "debugfs",    "tracefs",   "configfs", "fusectl",     "mqueue",
+    "hugetlbfs",  "pstore",     "bpf",       "autofs",   "binfmt_misc", "efivarfs",
+    "nsfs",       "rpc_pipefs", "selinuxfs", "nfsd",     "devfs"};
 // Disk file systems whose mount source need not be a /dev node (btrfs subvolumes, zfs datasets).
 const std::set<QString> kDiskTypes = {"ext2",   "ext3",     "ext4",    "xfs",    "btrfs",
                                       "zfs",    "bcachefs", "f2fs",    "jfs",    "reiserfs",

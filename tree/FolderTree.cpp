@@ -158,12 +158,18 @@ void FolderTree::RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePat
             setCurrentItem(node);
             selected = node;
         }
-        for (int i = 0; i < node->childCount();) {
-            QTreeWidgetItem *child = node->child(i);
-            if (child == selected)
-                ++i;
-            else
-                RemoveFolderNode(child);
+        if (node->indexOfChild(selected) < 0) {
+            // Every child goes: in one step, rather than one model update per child.
+            for (int i = 0; i < node->childCount(); ++i) ForgetNodesIn(node->child(i));
+            qDeleteAll(node->takeChildren());
+        } else {
+            for (int i = 0; i < node->childCount();) {
+                QTreeWidgetItem *child = node->child(i);
+                if (child == selected)
+                    ++i;
+                else
+                    RemoveFolderNode(child);
+            }
         }
         FillFolderNode(node, nodePath);
         QGuiApplication::restoreOverrideCursor();
