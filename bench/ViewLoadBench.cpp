@@ -1,0 +1,134 @@
+// Showing a 4000 x 3000 JPEG in the picture view (LoadPath: neighbour search, decode, scroll
+// set-up, paint), judged against libjpeg-turbo decoding the same file on its own: at most 1.5x.
+// Also reports the resident-memory growth of showing it, which must stay near one decoded copy.
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QMainWindow>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/ScriptedPrompter.h"
+#include "view/CLumoraView.h"
+
+namespace {
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+constexpr double kLimitRatio = 1.5;
+
+using Clock = std::chrono::steady_clock;
+
+QString g_path;
+QMainWindow *g_window = nullptr;
+CLumoraView *g_view = nullptr;
+double g_loadSeconds = 0;
+long g_loads = 0;
+double g_turboSeconds = 0;
+long g_turbos = 0;
+
+// Smooth colour fields with grain, so the file codes like a photo rather than a flat test card.
+void WritePhoto(const QString &path) {
+    QImage photo(kWidth, kHeight, QImage::Format_RGB32);
+    QRandomGenerator random(42);
+    for (int y = 0; y < kHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        for (int x = 0; x < kWidth; ++x) {
+            const int grain = int(random.bounded(24u)) - 12;
+            line[x] = qRgb(qBound(0, (x * 255 / kWidth) + grain, 255),
+                           qBound(0, (y * 255 / kHeight) + grain, 255),
+                           qBound(0, ((x + y) / 28 % 256) + grain, 255));
+        }
+    }
+    photo.save(path, "JPG", 90);
+}
+
+long ResidentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE *statm = fopen("/proc/self/statm", "r")) {
+        if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        fclose(statm);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+void BM_LoadPath(benchmark::State &state) {
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        g_view->LoadPath(g_path);
+        g_loadSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++g_loads;
+        if (g_view->m_image.IsNull()) state.SkipWithError("the picture did not load");
+    }
+}
+BENCHMARK(BM_LoadPath)->Unit(benchmark::kMillisecond);
+
+void BM_TurboJpegDecode(benchmark::State &state) {
+    tjhandle decoder = tjInitDecompress();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        QFile file(g_path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        int width = 0, height = 0, subsampling = 0, colourspace = 0;
+        tjDecompressHeader3(decoder, reinterpret_cast<const uchar *>(bytes.constData()),
+                            bytes.size(), &width, &height, &subsampling, &colourspace);
+        std::unique_ptr<uchar[]> pixels(new uchar[size_t(width) * height * 4]);
+        const int failed = tjDecompress2(decoder, reinterpret_cast<const uchar *>(bytes.constData()),
+                                         bytes.size(), pixels.get(), width, width * 4, height,
+                                         TJPF_BGRX, 0);
+        benchmark::DoNotOptimize(pixels.get());
+        g_turboSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++g_turbos;
+        if (failed) state.SkipWithError(tjGetErrorStr2(decoder));
+    }
+    tjDestroy(decoder);
+}
+BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    g_path = folder.filePath(QStringLiteral("photo.jpg"));
+    WritePhoto(g_path);
+
+    ScriptedPrompter prompter;
+    QMainWindow window;
+    auto *view = new CLumoraView(prompter);
+    window.setCentralWidget(view);
+    window.resize(1000, 750);
+    window.show();
+    g_window = &window;
+    g_view = view;
+
+    const long before = ResidentBytes();
+    view->LoadPath(g_path);
+    const long after = ResidentBytes();
+    const double decodedMb = view->m_image.image().sizeInBytes() / 1048576.0;
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    if (g_loads == 0 || g_turbos == 0) return 1;
+    const double load = g_loadSeconds / g_loads;
+    const double turbo = g_turboSeconds / g_turbos;
+    const double ratio = load / turbo;
+    std::printf(
+        "CLumoraView: LoadPath %.2f ms, libjpeg-turbo %.2f ms on %dx%d; ratio %.3f (limit %.1f) %s\n"
+        "Showing it: one decoded copy of %.1f MB; resident memory grew by %.1f MB\n",
+        load * 1e3, turbo * 1e3, kWidth, kHeight, ratio, kLimitRatio,
+        ratio <= kLimitRatio ? "PASS" : "FAIL", decodedMb, (after - before) / 1048576.0);
+    return ratio <= kLimitRatio ? 0 : 1;
+}
