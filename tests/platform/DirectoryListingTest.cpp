@@ -52,8 +52,12 @@ TEST(DirectoryListingTest, SymbolicLinksAreNeverDirectories) {
     TestFolder folder;
     const QString target = folder.MakeFolder("real");
     ASSERT_TRUE(QFile::link(target, folder.At("link")));
-    for (const DirEntry &entry : *ListFolder(folder.path(), ListPattern::All))
-        if (entry.name == "link") EXPECT_FALSE(entry.isDirectory);
+    const auto entries = ListFolder(folder.path(), ListPattern::All);
+    ASSERT_TRUE(entries);
+    const auto link = std::find_if(entries->begin(), entries->end(),
+                                   [](const DirEntry &entry) { return entry.name == "link"; });
+    ASSERT_NE(link, entries->end());
+    EXPECT_FALSE(link->isDirectory);
 }
 
 TEST(DirectoryListingTest, MissingFolderOrFileCannotBeListed) {
