@@ -145,11 +145,4 @@ TEST_F(DownloadFolderChoiceTest, StartUpWithoutARootAsksUntilAFolderIsAccepted) 
     EXPECT_TRUE(frame->updateTimer()->isActive());
 }
 
-TEST_F(DownloadFolderChoiceTest, StartUpWithAnExistingRootAsksNothing) {
-    WriteSettings(root);
-    auto frame = MakeFrame();
-    EXPECT_TRUE(prompter.shown().empty());
-    EXPECT_TRUE(kindAsked.isEmpty());
-}
-
 }  // namespace

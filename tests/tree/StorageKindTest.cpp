@@ -48,8 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
             "80 29 8:17 / /media/user/STICK rw,nosuid,nodev,relatime shared:50 - vfat /dev/sdb1 "
             "rw,fmask=0022,dmask=0022,codepage=437\n",
             "/media/user/STICK/DCIM", StorageKind::Removable},
-        KindCase{"ExfatOnAFixedDevice", "81 29 8:33 / /mnt/data rw,relatime - exfat /dev/sdc1 rw\n",
-                 "/mnt/data", StorageKind::Fixed},
         KindCase{"Nfs4",
                  "90 29 0:55 / /mnt/nfs rw,relatime shared:60 - nfs4 server:/export "
                  "rw,vers=4.2,rsize=1048576,addr=10.0.0.2\n",
@@ -86,14 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ClassifyStorageEdgeTest, NoMountOrGarbageIsUnknown) {
     EXPECT_EQ(ClassifyStorage("/x", "", nullptr), StorageKind::Unknown);
     EXPECT_EQ(ClassifyStorage("/x", "garbage line\n1 2 3\n", nullptr), StorageKind::Unknown);
-}
-
-TEST(ClassifyStorageEdgeTest, OnlyLocalDisksAreAccepted) {
-    EXPECT_TRUE(IsAcceptedStorage(StorageKind::Fixed));
-    EXPECT_TRUE(IsAcceptedStorage(StorageKind::Removable));
-    for (StorageKind kind : {StorageKind::Network, StorageKind::Optical, StorageKind::Ram,
-                             StorageKind::Pseudo, StorageKind::Unknown})
-        EXPECT_FALSE(IsAcceptedStorage(kind));
 }
 
 }  // namespace
