@@ -3,6 +3,7 @@
 // Also reports the resident-memory growth of showing it, which must stay near one decoded copy.
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFile>
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/ScriptedPrompter.h"
@@ -82,9 +82,9 @@ void BM_TurboJpegDecode(benchmark::State &state) {
         tjDecompressHeader3(decoder, reinterpret_cast<const uchar *>(bytes.constData()),
                             bytes.size(), &width, &height, &subsampling, &colourspace);
         std::unique_ptr<uchar[]> pixels(new uchar[size_t(width) * height * 4]);
-        const int failed = tjDecompress2(decoder, reinterpret_cast<const uchar *>(bytes.constData()),
-                                         bytes.size(), pixels.get(), width, width * 4, height,
-                                         TJPF_BGRX, 0);
+        const int failed =
+            tjDecompress2(decoder, reinterpret_cast<const uchar *>(bytes.constData()), bytes.size(),
+                          pixels.get(), width, width * 4, height, TJPF_BGRX, 0);
         benchmark::DoNotOptimize(pixels.get());
         g_turboSeconds += std::chrono::duration<double>(Clock::now() - start).count();
         ++g_turbos;
@@ -97,7 +97,8 @@ BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QTemporaryDir folder;
     g_path = folder.filePath(QStringLiteral("photo.jpg"));
@@ -126,7 +127,8 @@ int main(int argc, char **argv) {
     const double turbo = g_turboSeconds / g_turbos;
     const double ratio = load / turbo;
     std::printf(
-        "CLumoraView: LoadPath %.2f ms, libjpeg-turbo %.2f ms on %dx%d; ratio %.3f (limit %.1f) %s\n"
+        "CLumoraView: LoadPath %.2f ms, libjpeg-turbo %.2f ms on %dx%d; ratio %.3f (limit %.1f) "
+        "%s\n"
         "Showing it: one decoded copy of %.1f MB; resident memory grew by %.1f MB\n",
         load * 1e3, turbo * 1e3, kWidth, kHeight, ratio, kLimitRatio,
         ratio <= kLimitRatio ? "PASS" : "FAIL", decodedMb, (after - before) / 1048576.0);

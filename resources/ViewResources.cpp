@@ -18,11 +18,20 @@ QPolygon Triangle(int baseX, int tipX, int halfHeight) {
 QImage ViewCursorImage(int id) {
     std::vector<QPolygon> triangles;
     switch (id) {
-        case IDC_CUR_NEXT_PICTURE: triangles = {Triangle(9, 23, 11)}; break;
-        case IDC_CUR_PREV_PICTURE: triangles = {Triangle(23, 9, 11)}; break;
-        case IDC_CUR_NEXT_GROUP: triangles = {Triangle(3, 14, 9), Triangle(17, 28, 9)}; break;
-        case IDC_CUR_PREV_GROUP: triangles = {Triangle(14, 3, 9), Triangle(28, 17, 9)}; break;
-        default: return QImage();
+        case IDC_CUR_NEXT_PICTURE:
+            triangles = {Triangle(9, 23, 11)};
+            break;
+        case IDC_CUR_PREV_PICTURE:
+            triangles = {Triangle(23, 9, 11)};
+            break;
+        case IDC_CUR_NEXT_GROUP:
+            triangles = {Triangle(3, 14, 9), Triangle(17, 28, 9)};
+            break;
+        case IDC_CUR_PREV_GROUP:
+            triangles = {Triangle(14, 3, 9), Triangle(28, 17, 9)};
+            break;
+        default:
+            return QImage();
     }
     QImage image(kViewCursorSize, kViewCursorSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);

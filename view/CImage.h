@@ -10,7 +10,7 @@ class QPainter;
 class CImage {
 public:
     // Largest decoded picture accepted, checked against the file's header before decoding.
-    static constexpr int kMaxSide = 65535;          // the view keeps sizes in 16 bits
+    static constexpr int kMaxSide = 65535;             // the view keeps sizes in 16 bits
     static constexpr qint64 kMaxBytes = 1024LL << 20;  // 4 bytes per pixel assumed
 
     // Decodes the file, its format decided by its content; false leaves the holder empty.

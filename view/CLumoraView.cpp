@@ -62,7 +62,8 @@ void ScrollByWheel(QScrollBar *bar, int delta, int &remainder) {
     const int notches = remainder / kWheelDelta;
     remainder %= kWheelDelta;
     if (notches != 0)
-        bar->setValue(bar->value() - notches * QApplication::wheelScrollLines() * bar->singleStep());
+        bar->setValue(bar->value() -
+                      notches * QApplication::wheelScrollLines() * bar->singleStep());
 }
 
 }  // namespace
@@ -246,9 +247,8 @@ void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
     const QString group =
         previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
     if (group.isEmpty()) {
-        ShowMessage(previous
-                        ? QStringLiteral("已经是第一组，请单击目录树中的文件夹查看其他组")
-                        : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
+        ShowMessage(previous ? QStringLiteral("已经是第一组，请单击目录树中的文件夹查看其他组")
+                             : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
         return;
     }
     SelectSiblingGroup(previous ? -1 : 1);  // the tree's own handler loads that folder first
@@ -264,9 +264,9 @@ void CLumoraView::OnDeletePicture() {
         ShowMessage(QStringLiteral("当前未浏览图片"));
         return;
     }
-    const Answer answer = prompter_.ShowMessage(
-        this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(), Buttons::YesNo,
-               Icon::Question});
+    const Answer answer =
+        prompter_.ShowMessage(this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(),
+                                     Buttons::YesNo, Icon::Question});
     if (answer != Answer::Yes) return;
     QFile::remove(m_strPath);  // a failure is not reported; the file then stays listed
     QString next;
@@ -320,7 +320,8 @@ void CLumoraView::mousePressEvent(QMouseEvent *event) {
 }
 
 void CLumoraView::contextMenuEvent(QContextMenuEvent *event) {
-    OnContextMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : QCursor::pos());
+    OnContextMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                              : QCursor::pos());
 }
 
 void CLumoraView::wheelEvent(QWheelEvent *event) {
@@ -351,8 +352,9 @@ void CLumoraView::SelectSiblingGroup(int offset) {
     QTreeWidgetItem *sibling = nullptr;
     if (selected) {
         QTreeWidgetItem *parent = selected->parent();
-        const int index = (parent ? parent->indexOfChild(selected)
-                                  : m_pTree->indexOfTopLevelItem(selected)) + offset;
+        const int index =
+            (parent ? parent->indexOfChild(selected) : m_pTree->indexOfTopLevelItem(selected)) +
+            offset;
         const int count = parent ? parent->childCount() : m_pTree->topLevelItemCount();
         if (index >= 0 && index < count)
             sibling = parent ? parent->child(index) : m_pTree->topLevelItem(index);

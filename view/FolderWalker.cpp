@@ -14,9 +14,7 @@ bool IsSubFolder(const DirEntry &entry) {
 }
 
 // The folder a group step starts from: the picture's folder, or the path itself.
-QString GroupFolderOf(const QString &path) {
-    return IsPicturePath(path) ? FolderOf(path) : path;
-}
+QString GroupFolderOf(const QString &path) { return IsPicturePath(path) ? FolderOf(path) : path; }
 
 std::vector<DirEntry> ListOrEmpty(const QString &folder, ListPattern pattern) {
     std::optional<std::vector<DirEntry>> entries = ListFolder(folder, pattern);

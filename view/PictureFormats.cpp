@@ -51,7 +51,8 @@ QList<QRgb> ReadTable(const uchar *data, qint64 size, qint64 at, int entries) {
     if (at + qint64(entries) * 3 > size) return {};
     QList<QRgb> table;
     table.reserve(entries);
-    for (int i = 0; i < entries; ++i, at += 3) table.append(qRgb(data[at], data[at + 1], data[at + 2]));
+    for (int i = 0; i < entries; ++i, at += 3)
+        table.append(qRgb(data[at], data[at + 1], data[at + 2]));
     return table;
 }
 

@@ -15,6 +15,8 @@ struct BadFile {
     std::function<QByteArray()> bytes;
 };
 
+void PrintTo(const BadFile &file, std::ostream *os) { *os << file.name; }
+
 class CImageRefuses : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(CImageRefuses, FailsAndStaysEmpty) {
@@ -69,6 +71,8 @@ struct Format {
     int width, height;
 };
 
+void PrintTo(const Format &format, std::ostream *os) { *os << format.name; }
+
 class CImageDecidesFormatFromContent : public ::testing::TestWithParam<Format> {};
 
 TEST_P(CImageDecidesFormatFromContent, LoadsUnderJpgName) {
@@ -82,21 +86,24 @@ TEST_P(CImageDecidesFormatFromContent, LoadsUnderJpgName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, CImageDecidesFormatFromContent,
-    ::testing::Values(Format{"Png", [] { return Encode(PatternImage(7, 5), "PNG"); }, 7, 5},
-                      Format{"Bmp", [] { return Encode(PatternImage(9, 4), "BMP"); }, 9, 4},
-                      Format{"Gif", [] { return PaletteGif(6, 3, {0, 0, 0, 0}); }, 6, 3},
-                      Format{"Jpeg", [] { return Encode(PatternImage(33, 17), "JPG"); }, 33, 17},
-                      Format{"ProgressiveJpeg",
-                             [] { return ProgressiveJpeg(PatternImage(120, 90)); }, 120, 90},
-                      Format{"JpegWithThumbnail",
-                             [] {
-                                 return WithApp1(Encode(PatternImage(64, 48), "JPG"),
-                                                 Encode(PatternImage(8, 8), "JPG"));
-                             },
-                             64, 48},
-                      Format{"JpegWithTrailingBytes",
-                             [] { return Encode(PatternImage(30, 20), "JPG") + "trailer\xFF"; },
-                             30, 20}),
+    ::testing::Values(
+        Format{"Png", [] { return Encode(PatternImage(7, 5), "PNG"); }, 7, 5},
+        Format{"Bmp", [] { return Encode(PatternImage(9, 4), "BMP"); }, 9, 4},
+        Format{"Gif",
+               [] {
+                   return PaletteGif(6, 3, {0, 0, 0, 0});
+               },
+               6, 3},
+        Format{"Jpeg", [] { return Encode(PatternImage(33, 17), "JPG"); }, 33, 17},
+        Format{"ProgressiveJpeg", [] { return ProgressiveJpeg(PatternImage(120, 90)); }, 120, 90},
+        Format{"JpegWithThumbnail",
+               [] {
+                   return WithApp1(Encode(PatternImage(64, 48), "JPG"),
+                                   Encode(PatternImage(8, 8), "JPG"));
+               },
+               64, 48},
+        Format{"JpegWithTrailingBytes",
+               [] { return Encode(PatternImage(30, 20), "JPG") + "trailer\xFF"; }, 30, 20}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CImage, PaletteGifKeepsDepthAndColourTable) {
@@ -142,9 +149,9 @@ TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
         QPainter painter(&target);
         ASSERT_TRUE(image.Draw(&painter, 0, 0, 4, 2, 0, 0, 4, 2));
     }
-    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 255));    // transparent: background stays
-    EXPECT_EQ(target.pixel(1, 0), qRgb(10, 20, 30));   // opaque: the picture
-    const QRgb half = target.pixel(2, 1);              // half: a mix of both
+    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 255));   // transparent: background stays
+    EXPECT_EQ(target.pixel(1, 0), qRgb(10, 20, 30));  // opaque: the picture
+    const QRgb half = target.pixel(2, 1);             // half: a mix of both
     EXPECT_NEAR(qRed(half), 100, 2);
     EXPECT_NEAR(qGreen(half), 50, 2);
     EXPECT_NEAR(qBlue(half), 127, 2);
@@ -153,7 +160,8 @@ TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
 TEST(CImage, OpaquePictureIsCopiedNotBlended) {
     CImage image;
     TestFolder folder;
-    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "PNG"))));
+    ASSERT_TRUE(
+        image.Load(folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "PNG"))));
     QImage target(10, 10, QImage::Format_RGB32);
     target.fill(Qt::white);
     {
@@ -168,7 +176,8 @@ TEST(CImage, OpaquePictureIsCopiedNotBlended) {
 
 TEST(CImage, FileCanBeDeletedWhileShownAndDestroyEmpties) {
     TestFolder folder;
-    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "JPG"));
+    const QString path =
+        folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "JPG"));
     CImage image;
     ASSERT_TRUE(image.Load(path));
     EXPECT_TRUE(QFile::remove(path));

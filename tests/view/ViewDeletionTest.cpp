@@ -22,7 +22,8 @@ struct Folder {
     std::vector<QString> order;  // listing order
     explicit Folder(std::initializer_list<const char *> names) {
         for (const char *name : names) folder.WriteFile(name, Picture());
-        for (const QString &name : ListedNames(folder.path(), true)) order.push_back(JoinPath(folder.path(), name));
+        for (const QString &name : ListedNames(folder.path(), true))
+            order.push_back(JoinPath(folder.path(), name));
     }
 };
 
@@ -31,6 +32,8 @@ struct DeleteCase {
     int shown;     // index in the listing of a, b, c
     int expected;  // index shown afterwards
 };
+
+void PrintTo(const DeleteCase &c, std::ostream *os) { *os << c.name; }
 
 class ViewDelete : public ::testing::TestWithParam<DeleteCase> {};
 
@@ -89,7 +92,8 @@ TEST(ViewDelete, WithoutAPictureOnlyTheNoticeAppears) {
     ViewHarness harness;
     harness.view().LoadPath(pictures.folder.path());
     harness.view().OnDeletePicture();
-    EXPECT_EQ(harness.prompter().messageTexts(), std::vector<QString>({QStringLiteral("当前未浏览图片")}));
+    EXPECT_EQ(harness.prompter().messageTexts(),
+              std::vector<QString>({QStringLiteral("当前未浏览图片")}));
     EXPECT_TRUE(harness.prompter().shown().front().caption.isEmpty());
     EXPECT_TRUE(QFile::exists(pictures.order[0]));
     EXPECT_EQ(harness.view().m_strPath, pictures.folder.path());

@@ -55,8 +55,10 @@ void ViewHarness::FillTree(const QString &root) {
         QTreeWidgetItem *node = pending.back();
         pending.pop_back();
         const QString path = NodePath(node);
-        for (const DirEntry &entry : ListFolder(path, ListPattern::All).value_or(std::vector<DirEntry>()))
-            if (entry.isDirectory && entry.name != QStringLiteral(".") && entry.name != QStringLiteral(".."))
+        for (const DirEntry &entry :
+             ListFolder(path, ListPattern::All).value_or(std::vector<DirEntry>()))
+            if (entry.isDirectory && entry.name != QStringLiteral(".") &&
+                entry.name != QStringLiteral(".."))
                 pending.push_back(new QTreeWidgetItem(node, {entry.name}));
     }
     view_->m_strRoot = root;

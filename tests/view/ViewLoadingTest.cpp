@@ -25,13 +25,15 @@ void Wheel(CLumoraView &view, QPoint angleDelta) {
 // The three states that LoadPath can enter, with what each shows.
 struct StateCase {
     const char *name;
-    const char *file;       // written into the folder; "" for none
+    const char *file;  // written into the folder; "" for none
     bool decodable;
-    const char *loaded;     // path loaded, relative to the folder; "" loads the folder itself
-    const char *caption;    // after "Lumora 1.00 - "; "<folder>" / "<path>" stand for the paths
-    const char *note;       // "" when hidden
+    const char *loaded;   // path loaded, relative to the folder; "" loads the folder itself
+    const char *caption;  // after "Lumora 1.00 - "; "<folder>" / "<path>" stand for the paths
+    const char *note;     // "" when hidden
     bool deleteEnabled;
 };
+
+void PrintTo(const StateCase &c, std::ostream *os) { *os << c.name; }
 
 class ViewStates : public ::testing::TestWithParam<StateCase> {};
 
@@ -39,7 +41,8 @@ TEST_P(ViewStates, CaptionNoteAndDeleteItem) {
     const StateCase &c = GetParam();
     TestFolder folder;
     if (*c.file)
-        folder.WriteFile(c.file, c.decodable ? Encode(PatternImage(20, 10), "PNG") : QByteArray("??"));
+        folder.WriteFile(c.file,
+                         c.decodable ? Encode(PatternImage(20, 10), "PNG") : QByteArray("??"));
     ViewHarness harness;
     const QString path = *c.loaded ? folder.At(c.loaded) : folder.path();
     harness.deleteItem().setEnabled(!c.deleteEnabled);
@@ -63,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"Undecodable", "bad.jpg", false, "bad.jpg", "bad.jpg", "bad.jpg　无效", true},
         StateCase{"MissingPicture", "", false, "gone.jpg", "gone.jpg", "gone.jpg　无效", true},
         StateCase{"Folder", "", false, "", "<path>", "此文件夹下无图片", false},
-        StateCase{"UpperCaseExtension", "p.JPG", true, "p.JPG", "<path>", "此文件夹下无图片", false},
+        StateCase{"UpperCaseExtension", "p.JPG", true, "p.JPG", "<path>", "此文件夹下无图片",
+                  false},
         StateCase{"MissingFolder", "", false, "gone", "<path>", "此文件夹下无图片", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -115,7 +119,8 @@ TEST_P(ViewScrollExtent, BarsRangesAndSteps) {
     const ScrollCase &c = GetParam();
     TestFolder folder;
     ViewHarness harness(c.clientWidth, c.clientHeight);
-    harness.view().LoadPath(WritePicture(folder, QStringLiteral("p.jpg"), c.pictureWidth, c.pictureHeight));
+    harness.view().LoadPath(
+        WritePicture(folder, QStringLiteral("p.jpg"), c.pictureWidth, c.pictureHeight));
     const QScrollBar *h = harness.view().horizontalScrollBar();
     const QScrollBar *v = harness.view().verticalScrollBar();
     const QSize client = harness.view().viewport()->size();
@@ -201,7 +206,8 @@ const std::vector<QRgb> kPalette = {qRgb(200, 30, 30), qRgb(20, 160, 40), qRgb(3
 QImage AlphaPattern() {
     QImage image(kDrawWidth, kDrawHeight, QImage::Format_ARGB32);
     for (int y = 0; y < kDrawHeight; ++y)
-        for (int x = 0; x < kDrawWidth; ++x) image.setPixel(x, y, qRgba(x % 256, y % 256, 90, (x + y) % 256));
+        for (int x = 0; x < kDrawWidth; ++x)
+            image.setPixel(x, y, qRgba(x % 256, y % 256, 90, (x + y) % 256));
     return image;
 }
 
@@ -250,8 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, ViewDrawing,
     ::testing::Values(
         DrawCase{"OpaquePng", [] { return Encode(PatternImage(kDrawWidth, kDrawHeight), "PNG"); },
-                 [](int x, int y, QRgb) { return PatternPixel(x, y); },
-                 32, 0},
+                 [](int x, int y, QRgb) { return PatternPixel(x, y); }, 32, 0},
         DrawCase{"AlphaPng", [] { return Encode(AlphaPattern(), "PNG"); },
                  [](int x, int y, QRgb bg) {
                      const int alpha = (x + y) % 256;

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr QPoint kLeftHalf(50, 50);    // of a 200 x 100 picture, in the view's outer rectangle
+constexpr QPoint kLeftHalf(50, 50);  // of a 200 x 100 picture, in the view's outer rectangle
 constexpr QPoint kRightHalf(150, 50);
 
 QByteArray Picture() { return Encode(PatternImage(200, 100), "PNG"); }
@@ -24,7 +24,8 @@ struct ThreePictures {
     std::vector<QString> order;
     ThreePictures() {
         for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) folder.WriteFile(name, Picture());
-        for (const QString &name : ListedNames(folder.path(), true)) order.push_back(JoinPath(folder.path(), name));
+        for (const QString &name : ListedNames(folder.path(), true))
+            order.push_back(JoinPath(folder.path(), name));
     }
 };
 
@@ -46,8 +47,8 @@ TEST_P(ViewHitZone, HalvesOfThePictureOrOfTheWindow) {
     const ZoneCase &c = GetParam();
     TestFolder folder;
     ViewHarness harness(400, 300);
-    harness.view().LoadPath(folder.WriteFile(QStringLiteral("p.jpg"),
-                                             Encode(PatternImage(c.pictureWidth, c.pictureHeight), "PNG")));
+    harness.view().LoadPath(folder.WriteFile(
+        QStringLiteral("p.jpg"), Encode(PatternImage(c.pictureWidth, c.pictureHeight), "PNG")));
     const QPoint outer = c.at.x() < 0 ? QPoint(harness.view().width() + c.at.x(), c.at.y()) : c.at;
     EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(outer)), c.zone);
 }
@@ -71,9 +72,11 @@ TEST(ViewHitZoneStates, NoZoneWithoutAShownPicture) {
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), Picture());
     harness.view().LoadPath(path);
     harness.view().LoadPath(folder.WriteFile(QStringLiteral("bad.jpg"), "x"));  // size kept
-    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), CLumoraView::kZoneNone);
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)),
+              CLumoraView::kZoneNone);
     harness.view().LoadPath(folder.path());
-    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), CLumoraView::kZoneNone);
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)),
+              CLumoraView::kZoneNone);
 }
 
 // Cursor and tip per half and neighbour situation.
@@ -176,14 +179,17 @@ TEST(ViewClicks, OutsideThePictureNothingHappens) {
 
 TEST(ViewClicks, UpperCaseNeighbourShownAsAFolder) {
     TestFolder folder;
-    for (const char *name : {"a.jpg", "b.jpg", "X.JPG", "c.jpg", "d.jpg"}) folder.WriteFile(name, Picture());
+    for (const char *name : {"a.jpg", "b.jpg", "X.JPG", "c.jpg", "d.jpg"})
+        folder.WriteFile(name, Picture());
     const std::vector<QString> names = ListedNames(folder.path(), true);
-    const auto upper = std::find(names.begin(), names.end(), QStringLiteral("X.JPG")) - names.begin();
+    const auto upper =
+        std::find(names.begin(), names.end(), QStringLiteral("X.JPG")) - names.begin();
     if (upper + 1 == static_cast<long>(names.size())) GTEST_SKIP() << "X.JPG is listed last here";
     ViewHarness harness;
     harness.view().LoadPath(JoinPath(folder.path(), names[upper + 1]));
     harness.ClickAt(kLeftHalf);
-    EXPECT_EQ(harness.caption(), QStringLiteral("Lumora 1.00 - ") + folder.At(QStringLiteral("X.JPG")));
+    EXPECT_EQ(harness.caption(),
+              QStringLiteral("Lumora 1.00 - ") + folder.At(QStringLiteral("X.JPG")));
     EXPECT_EQ(harness.view().m_hWndNote->text(), QStringLiteral("此文件夹下无图片"));
 }
 
@@ -197,11 +203,16 @@ struct Downloads {
         date = folder.MakeFolder(QStringLiteral("pictures/2024-05-01"));
         for (int i = 0; i < titleCount; ++i)
             for (int p = 1; p <= 2; ++p)
-                folder.WriteFile(QStringLiteral("pictures/2024-05-01/t%1/t%1 %2.jpg").arg(i).arg(p), Picture());
+                folder.WriteFile(QStringLiteral("pictures/2024-05-01/t%1/t%1 %2.jpg").arg(i).arg(p),
+                                 Picture());
         for (const QString &name : ListedNames(date, false)) titles.push_back(JoinPath(date, name));
     }
-    QString First(size_t i) const { return JoinPath(titles[i], ListedNames(titles[i], true).front()); }
-    QString Last(size_t i) const { return JoinPath(titles[i], ListedNames(titles[i], true).back()); }
+    QString First(size_t i) const {
+        return JoinPath(titles[i], ListedNames(titles[i], true).front());
+    }
+    QString Last(size_t i) const {
+        return JoinPath(titles[i], ListedNames(titles[i], true).back());
+    }
 };
 
 TEST(ViewGroups, RightHalfOfALastPictureOpensTheNextTitleAndSelectsIt) {
@@ -237,6 +248,8 @@ struct EndCase {
     const char *message;
 };
 
+void PrintTo(const EndCase &c, std::ostream *os) { *os << c.name; }
+
 class ViewGroupEnds : public ::testing::TestWithParam<EndCase> {};
 
 TEST_P(ViewGroupEnds, MessageAndNothingChanges) {
@@ -261,10 +274,9 @@ TEST_P(ViewGroupEnds, MessageAndNothingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, ViewGroupEnds,
-    ::testing::Values(EndCase{"LastGroup", true, kRightHalf,
-                              "已经是最后一组，请单击目录树中的文件夹查看其他组"},
-                      EndCase{"FirstGroup", false, kLeftHalf,
-                              "已经是第一组，请单击目录树中的文件夹查看其他组"}),
+    ::testing::Values(
+        EndCase{"LastGroup", true, kRightHalf, "已经是最后一组，请单击目录树中的文件夹查看其他组"},
+        EndCase{"FirstGroup", false, kLeftHalf, "已经是第一组，请单击目录树中的文件夹查看其他组"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ViewGroups, PictureInTheDownloadRootStepsNowhere) {
@@ -280,7 +292,8 @@ TEST(ViewGroups, PictureInTheDownloadRootStepsNowhere) {
         harness.ClickAt(kLeftHalf);
         harness.ClickAt(kRightHalf);
         EXPECT_EQ(harness.prompter().messageTexts(),
-                  std::vector<QString>({QStringLiteral("当前已是根目录"), QStringLiteral("当前已是根目录")}))
+                  std::vector<QString>(
+                      {QStringLiteral("当前已是根目录"), QStringLiteral("当前已是根目录")}))
             << suffix.toStdString();
         EXPECT_EQ(harness.view().m_strPath, picture);
     }
@@ -295,7 +308,8 @@ TEST(ViewLinks, UndecodablePictureOffersLinksToItsNeighbours) {
     QLabel *next = harness.view().m_hWndNextLink;
     ASSERT_TRUE(previous->isVisible());
     ASSERT_TRUE(next->isVisible());
-    EXPECT_EQ(harness.view().m_hWndNote->text(), FileNameOf(three.order[1]) + QStringLiteral("　无效"));
+    EXPECT_EQ(harness.view().m_hWndNote->text(),
+              FileNameOf(three.order[1]) + QStringLiteral("　无效"));
     QTest::mouseClick(next, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
     EXPECT_EQ(harness.view().m_strPath, three.order[2]);
     EXPECT_FALSE(next->isVisible());
@@ -304,7 +318,8 @@ TEST(ViewLinks, UndecodablePictureOffersLinksToItsNeighbours) {
     QFile::remove(three.order[0]);  // a neighbour that vanished is still offered
     QTest::mouseClick(previous, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
     EXPECT_EQ(harness.view().m_strPath, three.order[0]);
-    EXPECT_EQ(harness.view().m_hWndNote->text(), FileNameOf(three.order[0]) + QStringLiteral("　无效"));
+    EXPECT_EQ(harness.view().m_hWndNote->text(),
+              FileNameOf(three.order[0]) + QStringLiteral("　无效"));
 }
 
 TEST(ViewLinks, OnlyExistingNeighboursGetALink) {
