@@ -157,23 +157,6 @@ TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
     EXPECT_NEAR(qBlue(half), 127, 2);
 }
 
-TEST(CImage, OpaquePictureIsCopiedNotBlended) {
-    CImage image;
-    TestFolder folder;
-    ASSERT_TRUE(
-        image.Load(folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "PNG"))));
-    QImage target(10, 10, QImage::Format_RGB32);
-    target.fill(Qt::white);
-    {
-        QPainter painter(&target);
-        image.Draw(&painter, 2, 1, 8, 8, 0, 0, 8, 8);
-    }
-    EXPECT_EQ(target.pixel(2, 1), PatternImage(8, 8).pixel(0, 0));
-    EXPECT_EQ(target.pixel(9, 8), PatternImage(8, 8).pixel(7, 7));
-    EXPECT_EQ(target.pixel(1, 1), qRgb(255, 255, 255));
-    EXPECT_FALSE(image.Draw(nullptr, 0, 0, 8, 8, 0, 0, 8, 8));
-}
-
 TEST(CImage, FileCanBeDeletedWhileShownAndDestroyEmpties) {
     TestFolder folder;
     const QString path =

@@ -40,17 +40,6 @@ TEST(FindNeighbours, EachPictureSeesTheEntriesListedBesideIt) {
     }
 }
 
-TEST(FindNeighbours, SinglePictureAndNonPicturePathsHaveNone) {
-    TestFolder folder;
-    const QString only = folder.WriteFile(QStringLiteral("only.jpg"), "x");
-    for (const QString &path :
-         {only, folder.path(), QString(), only.left(only.size() - 3) + "JPG"}) {
-        const Neighbours found = FindNeighbours(path);
-        EXPECT_TRUE(found.previous.isEmpty()) << path.toStdString();
-        EXPECT_TRUE(found.next.isEmpty()) << path.toStdString();
-    }
-}
-
 TEST(FindNeighbours, UpperCaseExtensionIsAPreviousButNeverANextNeighbour) {
     // X.JPG matches the listing's pattern but is no picture path.
     TestFolder folder;
@@ -70,19 +59,6 @@ TEST(FindNeighbours, UpperCaseExtensionIsAPreviousButNeverANextNeighbour) {
         ++checked;
     }
     EXPECT_GE(checked, 1);
-}
-
-TEST(FindNeighbours, SubFolderNamedLikeAPictureIsSteppedOver) {
-    TestFolder folder;
-    folder.MakeFolder(QStringLiteral("x.jpg"));
-    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) folder.WriteFile(name, "x");
-    const QString dir = folder.path();
-    const std::vector<QString> order = Listed(dir, ListPattern::Jpg);
-    const auto sub = std::find(order.begin(), order.end(), QStringLiteral("x.jpg")) - order.begin();
-    if (sub == 0) GTEST_SKIP() << "the sub-folder is listed first here";
-    const Neighbours found = FindNeighbours(JoinPath(dir, order[sub - 1]));
-    const size_t after = sub + 1;
-    EXPECT_EQ(found.next, after < order.size() ? JoinPath(dir, order[after]) : QString());
 }
 
 TEST(FindNeighbours, VanishedPictureHasLastEntryBeforeAndNothingAfter) {

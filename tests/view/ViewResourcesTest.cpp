@@ -63,14 +63,4 @@ INSTANTIATE_TEST_SUITE_P(Resources, ViewCursors,
                                            CursorCase{203, 1, false, {0, 0}},
                                            CursorCase{204, 2, true, {9, 12}}));
 
-TEST(ViewPopupMenu, RefreshThenDelete) {
-    const MenuPopupResource &menu = ViewPopupMenuResource();
-    EXPECT_EQ(menu.title, QStringLiteral("菜单"));
-    ASSERT_EQ(menu.items.size(), 2u);
-    EXPECT_EQ(menu.items[0].text, QStringLiteral("刷新"));
-    EXPECT_EQ(menu.items[0].id, 59395);
-    EXPECT_EQ(menu.items[1].text, QStringLiteral("删除"));
-    EXPECT_EQ(menu.items[1].id, 32788);
-}
-
 }  // namespace
