@@ -118,8 +118,12 @@ TEST(FolderWalker, GroupWithoutPicturesIsReturnedAsAFolder) {
     // Whichever folder is empty, stepping into it from a neighbour gives its own path.
     for (size_t i = 0; i < 3; ++i) {
         if (!Listed(groups.Title(i), ListPattern::Jpg).empty()) continue;
-        if (i > 0) EXPECT_EQ(walker.NextGroup(groups.First(i - 1)), groups.Title(i));
-        if (i < 2) EXPECT_EQ(walker.PreviousGroup(groups.First(i + 1)), groups.Title(i));
+        if (i > 0) {
+            EXPECT_EQ(walker.NextGroup(groups.First(i - 1)), groups.Title(i));
+        }
+        if (i < 2) {
+            EXPECT_EQ(walker.PreviousGroup(groups.First(i + 1)), groups.Title(i));
+        }
     }
 }
 
