@@ -15,5 +15,5 @@ enum class PictureVerdict {
     Accepted,
 };
 
-// Decodes the whole file, its format decided by its content, and judges its size.
+// Decodes the whole file, its format decided by its content, and judges its natural size.
 PictureVerdict JudgePicture(const QString &path);

@@ -58,6 +58,9 @@ std::vector<std::string> DemoService::VersionList() const {
 }
 
 void DemoService::Install(httplib::Server &server) {
+    // One request per connection, as Lumora's transfers do: a client that keeps its connection
+    // open would otherwise wait tens of milliseconds before each further request is served.
+    server.set_keep_alive_max_count(1);
     server.Post(kServicePath, [this](const httplib::Request &request, httplib::Response &response) {
         AnswerSoap(request, response);
     });
