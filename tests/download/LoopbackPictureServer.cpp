@@ -6,6 +6,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 
 QByteArray JpegOfSize(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
@@ -45,11 +46,17 @@ LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httpli
         }
         const std::string body = resource.body.toStdString();
         const std::size_t sent = std::min(resource.cutOffAfter, body.size());
+        const bool stall = resource.stallAfterCut;
         response.set_content_provider(
             body.size(), resource.contentType,
-            [body, sent](std::size_t offset, std::size_t, httplib::DataSink &sink) {
-                if (offset < sent) sink.write(body.data() + offset, sent - offset);
-                return offset < sent;  // false breaks the connection
+            [this, body, sent, stall](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+                if (offset < sent) {
+                    sink.write(body.data() + offset, sent - offset);
+                    return true;
+                }
+                if (!stall || stopping_) return false;  // false breaks the connection
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                return true;
             });
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
@@ -57,6 +64,7 @@ LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httpli
 }
 
 LoopbackPictureServer::~LoopbackPictureServer() {
+    stopping_ = true;
     if (!thread_.joinable()) return;
     // stop() only reaches a server that is listening already.
     while (!server_->is_running()) std::this_thread::yield();
@@ -67,13 +75,19 @@ LoopbackPictureServer::~LoopbackPictureServer() {
 void LoopbackPictureServer::Put(const std::string &path, const QByteArray &body, int status,
                                 const std::string &contentType) {
     std::lock_guard lock(mutex_);
-    resources_[path] = Resource{body, status, contentType, 0};
+    resources_[path] = Resource{body, status, contentType, 0, false};
 }
 
 void LoopbackPictureServer::PutCutOff(const std::string &path, const QByteArray &body,
                                       std::size_t sentBytes) {
     std::lock_guard lock(mutex_);
-    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes};
+    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, false};
+}
+
+void LoopbackPictureServer::PutStalled(const std::string &path, const QByteArray &body,
+                                       std::size_t sentBytes) {
+    std::lock_guard lock(mutex_);
+    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, true};
 }
 
 std::string LoopbackPictureServer::host() const { return "127.0.0.1:" + std::to_string(port_); }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,10 @@ public:
     // Announces `body` at `path` but breaks the connection after its first `sentBytes` bytes.
     void PutCutOff(const std::string &path, const QByteArray &body, std::size_t sentBytes);
 
+    // Announces `body` at `path`, sends its first `sentBytes` bytes and then holds the
+    // connection open until the server stops.
+    void PutStalled(const std::string &path, const QByteArray &body, std::size_t sentBytes);
+
     // "127.0.0.1:<port>", the host part of a remote address.
     std::string host() const;
     std::vector<Request> requests() const;
@@ -46,11 +51,13 @@ private:
         int status = 200;
         std::string contentType;
         std::size_t cutOffAfter = 0;  // 0: sent whole
+        bool stallAfterCut = false;   // hold the connection instead of breaking it
     };
 
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
     std::thread thread_;
+    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::vector<Request> requests_;

@@ -1,0 +1,45 @@
+#include "download/TransferShutdown.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <thread>
+
+#include "LoopbackPictureServer.h"
+#include "download/CurlHandle.h"
+#include "download/DownloadProgress.h"
+#include "download/FetchPicture.h"
+#include "support/TestFolders.h"
+
+namespace {
+
+// The program closed while a picture is half transferred: the process ends at once with its
+// exit code, and neither the unfinished file nor a file under the picture's name is left.
+TEST(TransferShutdownDeathTest, EndingMidTransferLeavesNoFileBehind) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child shares this test's folder
+    TestFolder folder;
+    const std::string local = folder.At("t/t 1.jpg").toStdString();
+
+    EXPECT_EXIT(
+        {
+            static LoopbackPictureServer server;
+            const QByteArray picture = JpegOfSize(400, 400);
+            server.PutStalled("/slow.jpg", picture, static_cast<std::size_t>(picture.size() / 2));
+            std::thread([local] {
+                static DownloadProgress progress;
+                CurlHandle handle = MakeCurlHandle();
+                FetchPicture(handle.get(), server.host() + "/slow.jpg", "", local, progress);
+            }).detach();
+            while (!QFileInfo::exists(QString::fromStdString(local + ".part")))
+                std::this_thread::yield();
+            EXPECT_TRUE(TransfersRunning());
+            EndProcessDuringTransfers(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(local + ".part")));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(local)));
+    EXPECT_FALSE(TransfersRunning());
+}
+
+}  // namespace
