@@ -41,8 +41,8 @@ QTreeWidgetItem *FindDownloadNode(CMainFrame &frame) {
     FolderTree &tree = *frame.tree();
     const FrameState &state = frame.state();
     QTreeWidgetItem *root = tree.RootNode();
-    if (!root || JoinPath(tree.GetNodePath(root), FileNameOf(state.downloadFolder)) !=
-                     state.downloadFolder)
+    if (!root ||
+        JoinPath(tree.GetNodePath(root), FileNameOf(state.downloadFolder)) != state.downloadFolder)
         return nullptr;
     return ChildNamed(tree, root, FileNameOf(state.downloadFolder));
 }

@@ -20,7 +20,7 @@ ProgressReading ReadProgress(const DownloadProgress &progress) {
     reading.batchSize = progress.batchSize;
     reading.furthest = std::max(first, second);
     reading.reached = std::min(reading.furthest, reading.batchSize);
-    reading.finished = reading.furthest >= reading.batchSize + 1 &&
-                       std::min(first, second) >= reading.batchSize;
+    reading.finished =
+        reading.furthest >= reading.batchSize + 1 && std::min(first, second) >= reading.batchSize;
     return reading;
 }

@@ -18,9 +18,9 @@ struct DownloadProgress {
 
 // One reading of the counters, as the progress display shows it.
 struct ProgressReading {
-    int batchSize = 0;   // n
-    int furthest = 0;    // the larger next index, b
-    int reached = 0;     // tasks reached: the smaller of b and n
+    int batchSize = 0;      // n
+    int furthest = 0;       // the larger next index, b
+    int reached = 0;        // tasks reached: the smaller of b and n
     bool finished = false;  // both workers passed the end: one index at n + 1, the other at n
 };
 ProgressReading ReadProgress(const DownloadProgress &progress);

@@ -21,7 +21,8 @@ int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
     // reads the counters again, so a download started right after it cannot steer it.
     while (next < size) {
         const DownloadTask task = batch[static_cast<std::size_t>(next)];
-        if (handle) FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
+        if (handle)
+            FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
         next += 2;
     }
     return 0;

@@ -8,8 +8,9 @@ struct DownloadProgress;
 
 // One download worker. It claims its number in one atomic step (the first to find the batch
 // size 0 is worker 0, the other worker 1), then fetches every second task from its number on
-// with one libcurl handle, up to the size it claimed, publishing its next index in `progress`. Tasks beyond kMaxBatchTasks
-// (the reach of the 16-bit batch-size counter) are not fetched. Returns 0.
+// with one libcurl handle, up to the size it claimed, publishing its next index in `progress`.
+// Tasks beyond kMaxBatchTasks (the reach of the 16-bit batch-size counter) are not fetched.
+// Returns 0.
 int DownloadWorker(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress);
 
 // Starts the two workers of a download on detached threads; nobody waits for them. They keep

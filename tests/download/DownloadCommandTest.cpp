@@ -1,5 +1,3 @@
-#include "download/DownloadCommand.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -15,6 +13,7 @@
 #include "LoopbackPictureServer.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
+#include "download/DownloadCommand.h"
 #include "download/DownloadProgress.h"
 #include "download/TransferShutdown.h"
 #include "platform/ScriptedPrompter.h"
@@ -68,7 +67,8 @@ protected:
 
     int NoticeCount() const {
         int count = 0;
-        for (const auto &shown : prompter.shown()) count += shown.kind == ScriptedPrompter::Kind::Notice;
+        for (const auto &shown : prompter.shown())
+            count += shown.kind == ScriptedPrompter::Kind::Notice;
         return count;
     }
 
@@ -86,7 +86,8 @@ protected:
 
     static QStringList ChildTexts(FolderTree &tree, QTreeWidgetItem *node) {
         QStringList texts;
-        for (int i = 0; node && i < node->childCount(); ++i) texts << tree.GetNodeText(node->child(i));
+        for (int i = 0; node && i < node->childCount(); ++i)
+            texts << tree.GetNodeText(node->child(i));
         return texts;
     }
 
@@ -271,19 +272,18 @@ TEST_P(ProgressTimerFinish, FinishesOnlyWhenOneIndexIsPastTheEndAndTheOtherAtIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Batches, ProgressTimerFinish,
-    ::testing::Values(
-        FinishCase{"FourTasks",
-                   4,
-                   {{0, 0, 0, "0张/0张", false, 1},  // before either worker claimed
-                    {4, 0, 1, "1张/4张", false, 2},
-                    {4, 2, 3, "3张/4张", false, 4},
-                    // worker 1 ended; worker 0 still fetches task 2
-                    {4, 2, 5, "4张/4张", false, 4},
-                    {4, 4, 5, "下载完毕", true, 4}}},
-        FinishCase{"OneTask",
-                   1,
-                   {{1, 0, 1, "1张/1张", false, 0},  // worker 1 has nothing to fetch
-                    {1, 2, 1, "下载完毕", true, 1}}}),
+    ::testing::Values(FinishCase{"FourTasks",
+                                 4,
+                                 {{0, 0, 0, "0张/0张", false, 1},  // before either worker claimed
+                                  {4, 0, 1, "1张/4张", false, 2},
+                                  {4, 2, 3, "3张/4张", false, 4},
+                                  // worker 1 ended; worker 0 still fetches task 2
+                                  {4, 2, 5, "4张/4张", false, 4},
+                                  {4, 4, 5, "下载完毕", true, 4}}},
+                      FinishCase{"OneTask",
+                                 1,
+                                 {{1, 0, 1, "1张/1张", false, 0},  // worker 1 has nothing to fetch
+                                  {1, 2, 1, "下载完毕", true, 1}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(DownloadCommandTest, NewTitleFoldersShowUnderTheDateNodeAtTheNextTick) {

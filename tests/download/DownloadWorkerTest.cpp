@@ -1,5 +1,3 @@
-#include "download/DownloadWorker.h"
-
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -8,6 +6,7 @@
 
 #include "LoopbackPictureServer.h"
 #include "download/DownloadProgress.h"
+#include "download/DownloadWorker.h"
 #include "download/TransferShutdown.h"
 #include "support/TestFolders.h"
 

@@ -61,7 +61,8 @@ FetchRun RunFetch(const QString &endpoint, const QStringList &arguments) {
 }
 
 std::set<QString> Entries(const QString &folder) {
-    const auto names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     return {names.begin(), names.end()};
 }
 

@@ -1,5 +1,3 @@
-#include "download/FetchPicture.h"
-
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -9,6 +7,7 @@
 #include "LoopbackPictureServer.h"
 #include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
+#include "download/FetchPicture.h"
 #include "download/PictureTest.h"
 #include "support/TestFolders.h"
 
@@ -73,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"Jpeg400x399", JpegOfSize(400, 399), 200, "", 0, true, false},
         BodyCase{"PngContentUnderJpgName", PngOfSize(400, 400), 200, "", 0, true, true},
         BodyCase{"HtmlErrorPage", kErrorPage, 500, "", 0, false, false},
-        BodyCase{"PictureWithErrorStatusIsJudgedByContent", JpegOfSize(400, 400), 404, "", 0,
-                 true, true},
+        BodyCase{"PictureWithErrorStatusIsJudgedByContent", JpegOfSize(400, 400), 404, "", 0, true,
+                 true},
         BodyCase{"ZeroBytes", QByteArray(), 200, "", 0, false, false},
         // Half a JPEG still decodes (the missing rows come out grey): only the cut is telling.
         BodyCase{"CutOffMidTransfer", JpegOfSize(400, 400), 200, "",
@@ -160,7 +159,8 @@ TEST(FetchPicture, UnreachableServerWritesNothing) {
         closedHost = gone.host();
     }
     const QString local = folder.At("t/t 1.jpg");
-    EXPECT_FALSE(FetchPicture(handle.get(), closedHost + "/a.jpg", "", local.toStdString(), progress));
+    EXPECT_FALSE(
+        FetchPicture(handle.get(), closedHost + "/a.jpg", "", local.toStdString(), progress));
     EXPECT_FALSE(Exists(local));
     EXPECT_FALSE(Exists(local + ".part"));
 }

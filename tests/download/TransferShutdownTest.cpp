@@ -1,5 +1,3 @@
-#include "download/TransferShutdown.h"
-
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -9,6 +7,7 @@
 #include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
+#include "download/TransferShutdown.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -11,7 +11,8 @@ constexpr char kEnvelopeStart[] =
     " xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\""
     " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
     " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-    " xmlns:ns1=\"" LUMORA_SERVICE_NAMESPACE "\">"
+    " xmlns:ns1=\"" LUMORA_SERVICE_NAMESPACE
+    "\">"
     "<SOAP-ENV:Body>";
 constexpr char kEnvelopeEnd[] = "</SOAP-ENV:Body></SOAP-ENV:Envelope>\n";
 
@@ -34,10 +35,17 @@ std::string XmlEscaped(const std::string &text) {
     escaped.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -68,7 +76,9 @@ std::optional<std::vector<ListEntry>> PictureListEntries(const DemoCatalog &cata
     return entries;
 }
 
-std::string ListText(const std::vector<ListEntry> &entries) { return EntriesMarkup(entries, false); }
+std::string ListText(const std::vector<ListEntry> &entries) {
+    return EntriesMarkup(entries, false);
+}
 
 std::string DeleteResponseEnvelope(const std::vector<ListEntry> &entries, ListForm form) {
     const std::string out = form == ListForm::Nested ? EntriesMarkup(entries, true)

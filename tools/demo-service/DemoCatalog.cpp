@@ -12,8 +12,8 @@ struct Size {
     int width;
     int height;
 };
-constexpr std::array kLargeSizes = {Size{400, 400}, Size{640, 480}, Size{800, 600},
-                                    Size{480, 640}, Size{1024, 768}};
+constexpr std::array kLargeSizes = {Size{400, 400}, Size{640, 480}, Size{800, 600}, Size{480, 640},
+                                    Size{1024, 768}};
 constexpr std::array kSmallSizes = {Size{399, 400}, Size{400, 399}, Size{320, 240}};
 
 std::string TitleName(int index) {
@@ -62,8 +62,9 @@ DemoCatalog DrawnCatalog(const DrawnCatalogOptions &options) {
         for (int i = 0; i < count; ++i) {
             DemoPicture picture = NamedPicture(i + 1);
             const bool small = i >= options.picturesPerTitle;
-            const Size size = small ? kSmallSizes[static_cast<std::size_t>(i + t) % kSmallSizes.size()]
-                                    : kLargeSizes[static_cast<std::size_t>(i + t) % kLargeSizes.size()];
+            const Size size =
+                small ? kSmallSizes[static_cast<std::size_t>(i + t) % kSmallSizes.size()]
+                      : kLargeSizes[static_cast<std::size_t>(i + t) % kLargeSizes.size()];
             picture.width = size.width;
             picture.height = size.height;
             title.pictures.push_back(picture);
@@ -78,7 +79,8 @@ std::optional<DemoCatalog> CatalogFromFolder(const QString &folder) {
     if (!root.exists()) return std::nullopt;
     DemoCatalog catalog;
     if (auto own = JpegsIn(folder); !own.empty())
-        catalog.push_back({QFileInfo(root.absolutePath()).fileName().toStdString(), std::move(own)});
+        catalog.push_back(
+            {QFileInfo(root.absolutePath()).fileName().toStdString(), std::move(own)});
     for (const QFileInfo &sub : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (auto pictures = JpegsIn(sub.absoluteFilePath()); !pictures.empty())
             catalog.push_back({sub.fileName().toStdString(), std::move(pictures)});

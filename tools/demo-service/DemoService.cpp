@@ -32,8 +32,11 @@ std::string OperationOf(const std::string &body) {
 
 std::string DefaultMoveScript(const std::string &version) {
     return "#!/bin/sh\n"
-           "# Demo update " + version + ": the new files are in \"$2\"; nothing is installed.\n"
-           "echo \"Lumora demo update " + version + " fetched into $2\" >&2\n";
+           "# Demo update " +
+           version +
+           ": the new files are in \"$2\"; nothing is installed.\n"
+           "echo \"Lumora demo update " +
+           version + " fetched into $2\" >&2\n";
 }
 
 }  // namespace
@@ -41,7 +44,8 @@ std::string DefaultMoveScript(const std::string &version) {
 DemoService::DemoService(DemoOptions options) : options_(std::move(options)) {
     if (!options_.dayKey) options_.dayKey = [] { return DayKey(); };
     if (options_.updateFolder.isEmpty()) {
-        updateFiles_["move.sh"] = QByteArray::fromStdString(DefaultMoveScript(options_.latestVersion));
+        updateFiles_["move.sh"] =
+            QByteArray::fromStdString(DefaultMoveScript(options_.latestVersion));
         updateFiles_["readme.txt"] = QByteArray::fromStdString(
             "Lumora " + options_.latestVersion + " (demo update, no program files)\n");
         return;
@@ -139,15 +143,15 @@ void DemoService::ServeUpdateFile(const httplib::Request &request, httplib::Resp
 
 QByteArray DemoService::PictureBytes(std::size_t title, std::size_t picture) {
     const DemoPicture &source = options_.catalog[title].pictures[picture];
-    if (!source.sourcePath.isEmpty()) return ReadFile(source.sourcePath);  // the user's file as it is
+    if (!source.sourcePath.isEmpty())
+        return ReadFile(source.sourcePath);  // the user's file as it is
     {
         std::lock_guard lock(cacheMutex_);
         if (const auto cached = pictureCache_.find({title, picture}); cached != pictureCache_.end())
             return cached->second;
     }
-    const QByteArray bytes = DrawDemoPicture(options_.catalog[title].title,
-                                             static_cast<int>(picture) + 1, source.width,
-                                             source.height);
+    const QByteArray bytes = DrawDemoPicture(
+        options_.catalog[title].title, static_cast<int>(picture) + 1, source.width, source.height);
     std::lock_guard lock(cacheMutex_);
     pictureCache_[{title, picture}] = bytes;
     return bytes;

@@ -22,7 +22,7 @@ struct DemoOptions {
     ListForm form = ListForm::Nested;
     std::string latestVersion = "1.00";  // entry 0 of the version list
     QString updateFolder;  // files offered below "/version/"; empty: a note and a harmless move.sh
-    std::string fallbackHost;            // names the service when a request has no usable Host
+    std::string fallbackHost;             // names the service when a request has no usable Host
     std::function<std::string()> dayKey;  // today's key; DayKey() when empty
 };
 

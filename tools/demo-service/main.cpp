@@ -24,10 +24,10 @@ int main(int argc, char *argv[]) {
                                       "count", "5");
     const QCommandLineOption small("small", "Too small pictures per title (clients reject them).",
                                    "count", "1");
-    const QCommandLineOption folder("folder",
-                                    "Serve your own JPEGs instead: each sub-folder is a title.",
-                                    "folder");
-    const QCommandLineOption escaped("escaped", "Send the list as escaped text, not nested markup.");
+    const QCommandLineOption folder(
+        "folder", "Serve your own JPEGs instead: each sub-folder is a title.", "folder");
+    const QCommandLineOption escaped("escaped",
+                                     "Send the list as escaped text, not nested markup.");
     const QCommandLineOption latest("latest", "Latest version in the version list.", "version",
                                     "1.00");
     const QCommandLineOption updates("update-folder",
@@ -56,8 +56,8 @@ int main(int argc, char *argv[]) {
         }
         options.catalog = std::move(*catalog);
     } else {
-        options.catalog = DrawnCatalog({number(titles, 0, 1000), number(pictures, 0, 32767),
-                                        number(small, 0, 32767)});
+        options.catalog = DrawnCatalog(
+            {number(titles, 0, 1000), number(pictures, 0, 32767), number(small, 0, 32767)});
     }
     options.form = parser.isSet(escaped) ? ListForm::Escaped : ListForm::Nested;
     options.latestVersion = parser.value(latest).toStdString();
@@ -80,8 +80,10 @@ int main(int argc, char *argv[]) {
     for (const DemoTitle &title : options.catalog) total += title.pictures.size();
     DemoService service(std::move(options));
     service.Install(server);
-    std::printf("lumora-demo-service: listening on http://127.0.0.1:%d/services/webservice "
-                "(%zu pictures)\n", actual, total);
+    std::printf(
+        "lumora-demo-service: listening on http://127.0.0.1:%d/services/webservice "
+        "(%zu pictures)\n",
+        actual, total);
     std::fflush(stdout);
     return server.listen_after_bind() ? 0 : 1;
 }

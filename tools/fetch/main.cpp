@@ -46,7 +46,8 @@ int main(int argc, char *argv[]) {
         "a dated folder below the download root. Exit codes: 0 done, 2 no connection, 3 no "
         "pictures in the list, 4 no such download root."));
     parser.addHelpOption();
-    const QCommandLineOption rootOption("root", "The download root (an existing folder).", "folder");
+    const QCommandLineOption rootOption("root", "The download root (an existing folder).",
+                                        "folder");
     parser.addOption(rootOption);
     parser.process(app);
     if (!parser.isSet(rootOption)) {
@@ -55,7 +56,8 @@ int main(int argc, char *argv[]) {
     }
     const QString root = parser.value(rootOption);
     if (!QFileInfo(root).isDir()) {
-        std::fprintf(stderr, "lumora-fetch: the download root \"%s\" does not exist or is not a folder\n",
+        std::fprintf(stderr,
+                     "lumora-fetch: the download root \"%s\" does not exist or is not a folder\n",
                      root.toUtf8().constData());
         return kNoRoot;
     }
