@@ -1,4 +1,3 @@
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -18,15 +17,6 @@
 #include "update/UpdateCommand.h"
 
 namespace {
-
-class CurlEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-
-[[maybe_unused]] const auto *const kCurlEnvironment =
-    ::testing::AddGlobalTestEnvironment(new CurlEnvironment);
 
 std::string XmlEscaped(const std::string &text) {
     std::string escaped;
