@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -55,6 +57,9 @@ CMainFrame::CMainFrame(FrameEnvironment env) : env_(std::move(env)) {
     setWindowTitle(QStringLiteral("Lumora"));
     setWindowIcon(FrameIcon());
     setContextMenuPolicy(Qt::NoContextMenu);  // right clicks on the bars do nothing
+    // The system's default size: most of the screen, leaving room around the window.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        resize(screen->availableSize() * 3 / 4);
 }
 
 CMainFrame::~CMainFrame() = default;
