@@ -38,6 +38,12 @@ public:
 
     webserviceHttpBindingProxy &proxy() { return proxy_; }
 
+    // The runtime reads a body sent with any HTTP status so that it can report faults; an
+    // answer that came with an error status still counts as a failed call.
+    bool Succeeded(int result) const {
+        return result == SOAP_OK && proxy_.status >= 200 && proxy_.status < 300;
+    }
+
 private:
     std::string endpoint_;
     webserviceHttpBindingProxy proxy_;
@@ -58,7 +64,7 @@ std::optional<std::string> RequestPictureList(const ServiceOptions &options) {
     _ns1__delete request;
     _ns1__deleteResponse response;
     // A call that fails after `out` was read (a cut or malformed answer) gives no list either.
-    if (call.proxy().delete_(&request, response) != SOAP_OK || response.out == nullptr) {
+    if (!call.Succeeded(call.proxy().delete_(&request, response)) || response.out == nullptr) {
         return std::nullopt;
     }
     return std::string(response.out);
@@ -71,7 +77,7 @@ std::vector<std::string> RequestVersionList(const ServiceOptions &options) {
     ServiceCall call(options);
     _ns1__getVer request;
     _ns1__getVerResponse response;
-    if (call.proxy().getVer(&request, response) != SOAP_OK || response.out == nullptr) {
+    if (!call.Succeeded(call.proxy().getVer(&request, response)) || response.out == nullptr) {
         return versions;
     }
     for (const char *text : response.out->string) {

@@ -248,6 +248,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"OtherElement", 200, Envelope("<ns1:somethingElse>x</ns1:somethingElse>")}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(ServiceFailure, AnswerSentWithAnErrorStatusGivesNothing) {
+    LoopbackService list(500, DeleteResponse("<ns1:out>x</ns1:out>"));
+    EXPECT_EQ(RequestPictureList(list.Options()), std::nullopt);
+    LoopbackService versions(
+        500, Envelope("<ns1:getVerResponse><ns1:out><ns1:string>1.01</ns1:string></ns1:out>"
+                      "</ns1:getVerResponse>"));
+    EXPECT_TRUE(RequestVersionList(versions.Options()).empty());
+}
+
 TEST(ServiceFailure, RefusedPortGivesNothing) {
     SilentSocket closed(false);
     EXPECT_EQ(RequestPictureList(closed.Options(5s)), std::nullopt);
