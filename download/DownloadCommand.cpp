@@ -132,5 +132,6 @@ void OnProgressTimer(CMainFrame &frame) {
         state.rememberedNewFolderCount = newFolders;
     }
     frame.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
-    if (bar) bar->setValue(reading.furthest + 1);
+    // Out-of-range positions are clamped to the bar's range, not ignored.
+    if (bar) bar->setValue(std::clamp(reading.furthest + 1, bar->minimum(), bar->maximum()));
 }

@@ -280,9 +280,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   // worker 1 ended; worker 0 still fetches task 2
                                   {4, 2, 5, "4张/4张", false, 4},
                                   {4, 4, 5, "下载完毕", true, 4}}},
+                      // The bar's position is clamped to the batch size, never left behind.
+                      FinishCase{"FourTasksWorkerOneEndsBetweenTicks",
+                                 4,
+                                 {{4, 0, 1, "1张/4张", false, 2},
+                                  {4, 2, 5, "4张/4张", false, 4},
+                                  {4, 4, 5, "下载完毕", true, 4}}},
                       FinishCase{"OneTask",
                                  1,
-                                 {{1, 0, 1, "1张/1张", false, 0},  // worker 1 has nothing to fetch
+                                 {{1, 0, 1, "1张/1张", false, 1},  // worker 1 has nothing to fetch
                                   {1, 2, 1, "下载完毕", true, 1}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
