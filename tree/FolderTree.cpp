@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
@@ -16,6 +17,11 @@
 namespace {
 
 constexpr int kIconSize = 16;
+
+bool IsRightButtonOnly(const QMouseEvent *event) {
+    return event->button() == Qt::RightButton ||
+           (event->button() == Qt::NoButton && event->buttons() == Qt::RightButton);
+}
 
 bool IsSameOrBelow(QTreeWidgetItem *item, const QTreeWidgetItem *ancestor) {
     for (; item; item = item->parent()) {
@@ -252,4 +258,24 @@ void FolderTree::OnTreeRightClick(const QPoint &globalPos) {
 void FolderTree::contextMenuEvent(QContextMenuEvent *event) {
     if (event->reason() == QContextMenuEvent::Mouse) OnTreeRightClick(event->globalPos());
     event->accept();
+}
+
+void FolderTree::mousePressEvent(QMouseEvent *event) {
+    if (IsRightButtonOnly(event)) return event->accept();
+    QTreeWidget::mousePressEvent(event);
+}
+
+void FolderTree::mouseMoveEvent(QMouseEvent *event) {
+    if (IsRightButtonOnly(event)) return event->accept();
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void FolderTree::mouseReleaseEvent(QMouseEvent *event) {
+    if (IsRightButtonOnly(event)) return event->accept();
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void FolderTree::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (IsRightButtonOnly(event)) return event->accept();
+    QTreeWidget::mouseDoubleClickEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QTest>
 
 #include "TreeTestSupport.h"
 #include "app/CommandIds.h"
@@ -320,6 +321,22 @@ TEST_F(RightClickTest, OnALabelRemembersTheNodeAndRoutesTheChosenCommand) {
     tree.OnTreeRightClick(Global(OnLabel(tree.RootNode())));
     EXPECT_EQ(state.popupNode, tree.RootNode());
     EXPECT_TRUE(routed.empty());
+}
+
+TEST_F(RightClickTest, AMouseRightClickOpensTheMenuAndKeepsTheSelection) {
+    QTreeWidgetItem *alpha = ChildNamed(tree.RootNode(), "alpha");
+    QTreeWidgetItem *beta = ChildNamed(tree.RootNode(), "beta");
+    tree.setCurrentItem(alpha);
+    loaded.clear();
+    // Through the window, so that the press also brings its context-menu event.
+    const QPoint at = tree.viewport()->mapTo(&tree, OnLabel(beta));
+    QTest::mouseClick(tree.windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseDClick(tree.windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+    EXPECT_EQ(state.popupNode, beta);
+    EXPECT_FALSE(routed.empty());
+    EXPECT_EQ(tree.currentItem(), alpha);
+    EXPECT_EQ(tree.selectedItems(), QList<QTreeWidgetItem *>{alpha});
+    EXPECT_TRUE(loaded.isEmpty()) << "the view is left alone";
 }
 
 TEST_F(RightClickTest, OffTheLabelShowsNoMenu) {
