@@ -44,8 +44,7 @@ std::string DayKey() {
 }
 
 std::string LinkDescrambler(std::string field, int N, std::string K) {
-    std::string plain;
-    plain.reserve(field.size());
+    std::string plain(field.size(), '\0');
     if (K.empty()) {
         // A day key is never empty; keep the length promise without dividing by zero.
         K.push_back('0');
@@ -59,7 +58,7 @@ std::string LinkDescrambler(std::string field, int N, std::string K) {
             if (c - k <= 78) c -= k;
         }
         c += c < 79 ? 47 : -47;
-        plain += static_cast<char>(static_cast<unsigned char>((157 - c) & 0xFF));
+        plain[i] = static_cast<char>(static_cast<unsigned char>((157 - c) & 0xFF));
     }
     return plain;
 }

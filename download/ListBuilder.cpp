@@ -37,9 +37,26 @@ bool HasControlCharacter(std::string_view text) {
 std::string RemoteAddress(const std::string &baseAddress, const std::string &name) {
     const char flag = name.back();
     const std::string_view stem(name.data(), name.size() - 1);
-    if (flag == '0') return baseAddress + "/" + std::string(stem) + ".jpg";
-    if (flag == '1') return baseAddress + "/" + std::string(stem) + ".jpeg";
-    return baseAddress + "/" + name;
+    std::string address;
+    address.reserve(baseAddress.size() + name.size() + 5);
+    address.append(baseAddress).append("/");
+    if (flag == '0') return address.append(stem).append(".jpg");
+    if (flag == '1') return address.append(stem).append(".jpeg");
+    return address.append(name);
+}
+
+std::string LocalPath(const std::string &dateFolder, const std::string &title, int pictureNumber) {
+    const std::string number = std::to_string(pictureNumber);
+    std::string path;
+    path.reserve(dateFolder.size() + 2 * title.size() + number.size() + 7);
+    return path.append(dateFolder)
+        .append("/")
+        .append(title)
+        .append("/")
+        .append(title)
+        .append(" ")
+        .append(number)
+        .append(".jpg");
 }
 
 }  // namespace
@@ -106,9 +123,8 @@ void AppendTasksFromList(std::string_view listText, const std::string &dateFolde
 
         std::string remoteAddress = RemoteAddress(baseAddress, name);
         if (HasControlCharacter(referrer) || HasControlCharacter(remoteAddress)) continue;
-        batch.push_back(DownloadTask{
-            dateFolder + "/" + title + "/" + title + " " + std::to_string(pictureNumber) + ".jpg",
-            referrer, std::move(remoteAddress)});
+        batch.push_back(DownloadTask{LocalPath(dateFolder, title, pictureNumber), referrer,
+                                     std::move(remoteAddress)});
     }
 }
 
