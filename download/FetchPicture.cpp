@@ -52,8 +52,8 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     const RunningTransferScope running;
     CreateTaskFolder(localPath, progress);
 
-    const std::string partPath = localPath + kUnfinishedSuffix;
-    const UnfinishedFileScope unfinished(partPath);
+    const UnfinishedFileScope unfinished(localPath, kUnfinishedSuffix);
+    const std::string &partPath = unfinished.path();
     FileSink sink{partPath, nullptr};
     const std::string referer = referrer.empty() ? std::string() : "http://" + referrer;
     const std::string url = "http://" + remoteAddress;

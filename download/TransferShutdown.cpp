@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -13,7 +14,7 @@ std::atomic<int> g_runningTransfers{0};
 // Leaked on purpose: it must outlive every detached worker, static destruction included.
 struct UnfinishedFiles {
     std::mutex mutex;
-    std::multiset<std::string> paths;
+    std::set<std::string> paths;
 };
 
 UnfinishedFiles &Unfinished() {
@@ -27,17 +28,19 @@ RunningTransferScope::RunningTransferScope() { ++g_runningTransfers; }
 
 RunningTransferScope::~RunningTransferScope() { --g_runningTransfers; }
 
-UnfinishedFileScope::UnfinishedFileScope(std::string path) : path_(std::move(path)) {
+UnfinishedFileScope::UnfinishedFileScope(const std::string &stem, const std::string &suffix)
+    : path_(stem + suffix) {
     UnfinishedFiles &files = Unfinished();
     std::lock_guard lock(files.mutex);
+    for (int n = 2; files.paths.count(path_) != 0; ++n)
+        path_ = stem + "." + std::to_string(n) + suffix;
     files.paths.insert(path_);
 }
 
 UnfinishedFileScope::~UnfinishedFileScope() {
     UnfinishedFiles &files = Unfinished();
     std::lock_guard lock(files.mutex);
-    if (const auto found = files.paths.find(path_); found != files.paths.end())
-        files.paths.erase(found);
+    files.paths.erase(path_);
 }
 
 bool TransfersRunning() { return g_runningTransfers > 0; }

@@ -15,12 +15,16 @@ public:
 };
 
 // Registers an unfinished file for its lifetime; the file is removed when the process ends early.
+// The file is stem + suffix, or when another running transfer holds that name, the first free of
+// stem + ".2" + suffix, stem + ".3" + suffix, ...: two transfers never write into one file.
 class UnfinishedFileScope {
 public:
-    explicit UnfinishedFileScope(std::string path);
+    UnfinishedFileScope(const std::string &stem, const std::string &suffix);
     ~UnfinishedFileScope();
     UnfinishedFileScope(const UnfinishedFileScope &) = delete;
     UnfinishedFileScope &operator=(const UnfinishedFileScope &) = delete;
+
+    const std::string &path() const { return path_; }
 
 private:
     std::string path_;

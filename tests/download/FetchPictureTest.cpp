@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <thread>
 
 #include "LoopbackPictureServer.h"
 #include "download/CurlHandle.h"
@@ -147,6 +149,35 @@ TEST(FetchPicture, FailedFetchLeavesAnEarlierPictureOfTheSameNameAlone) {
     EXPECT_TRUE(FetchPicture(handle.get(), server.host() + "/newer.jpg", "", local.toStdString(),
                              progress));
     EXPECT_EQ(ReadWholeFile(local), JpegOfSize(401, 401));
+}
+
+// Two tasks of one name (a title repeated in the list) whose transfers overlap: the failing one
+// neither truncates nor removes the file the other is still writing.
+TEST(FetchPicture, OverlappingTransfersToOneNameEachWriteTheirOwnFile) {
+    LoopbackPictureServer server;
+    const QByteArray picture = JpegOfSize(400, 400);
+    server.PutStalled("/slow.jpg", picture, static_cast<std::size_t>(picture.size() / 2));
+    server.Put("/broken.jpg", kErrorPage, 404, "text/html");
+    TestFolder folder;
+    const QString local = folder.At("t/t 1.jpg");
+    DownloadProgress progress;
+    bool slowResult = false;
+    std::thread slow([&] {
+        CurlHandle handle = MakeCurlHandle();
+        slowResult = FetchPicture(handle.get(), server.host() + "/slow.jpg", "",
+                                  local.toStdString(), progress);
+    });
+    while (!Exists(local + ".part")) std::this_thread::yield();
+
+    CurlHandle handle = MakeCurlHandle();
+    EXPECT_FALSE(FetchPicture(handle.get(), server.host() + "/broken.jpg", "", local.toStdString(),
+                              progress));
+    server.ReleaseStalled();
+    slow.join();
+
+    EXPECT_TRUE(slowResult);
+    EXPECT_EQ(ReadWholeFile(local), picture);
+    EXPECT_EQ(QDir(folder.At("t")).entryList(QDir::Files), QStringList{"t 1.jpg"});
 }
 
 TEST(FetchPicture, UnreachableServerWritesNothing) {

@@ -54,6 +54,10 @@ LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httpli
                     sink.write(body.data() + offset, sent - offset);
                     return true;
                 }
+                if (stall && released_ && offset < body.size()) {
+                    sink.write(body.data() + offset, body.size() - offset);
+                    return true;
+                }
                 if (!stall || stopping_) return false;  // false breaks the connection
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 return true;
@@ -89,6 +93,8 @@ void LoopbackPictureServer::PutStalled(const std::string &path, const QByteArray
     std::lock_guard lock(mutex_);
     resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, true};
 }
+
+void LoopbackPictureServer::ReleaseStalled() { released_ = true; }
 
 std::string LoopbackPictureServer::host() const { return "127.0.0.1:" + std::to_string(port_); }
 

@@ -39,6 +39,8 @@ public:
     // Announces `body` at `path`, sends its first `sentBytes` bytes and then holds the
     // connection open until the server stops.
     void PutStalled(const std::string &path, const QByteArray &body, std::size_t sentBytes);
+    // Lets every stalled transfer send the rest of its body.
+    void ReleaseStalled();
 
     // "127.0.0.1:<port>", the host part of a remote address.
     std::string host() const;
@@ -58,6 +60,7 @@ private:
     int port_ = 0;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> released_{false};
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::vector<Request> requests_;
