@@ -26,8 +26,8 @@ std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCo
 // created (one level; counted in the new-folder count when it was created). The data goes to
 // localPath + ".part" (another name while a running transfer writes that one), which is renamed
 // to localPath only when the transfer completed and the file decodes as a picture of at least
-// 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete file arrived (kept, or deleted as too small). False: no data, a cut-off
-// transfer, or no picture.
+// 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete file
+// arrived (kept, or deleted as too small). False: no data, a cut-off transfer, or no picture.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
                   std::string localPath);
 // The same, counting created folders in `progress` instead of the process-wide counters.
