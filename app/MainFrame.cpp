@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <climits>
 
 #include "app/CommandIds.h"
 #include "app/FirstRunPrompts.h"
@@ -73,8 +74,9 @@ bool CMainFrame::Create() {
     BuildRoutingTable();
 
     RunFirstRunPrompts(this, env_);
-    // A missing download root must be chosen before anything goes on.
-    if (!QFileInfo::exists(env_.settings.ReadSetting(QStringLiteral("path"), 260)))
+    // A missing download root must be chosen before anything goes on. The root is read whole:
+    // a path cut to a smaller buffer would name another folder, or none.
+    if (!QFileInfo::exists(env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX)))
         OnChooseDownloadFolder(true, *tree_, env_, this);
 
     updateTimer_ = new QTimer(this);
@@ -86,7 +88,7 @@ bool CMainFrame::Create() {
     connect(progressTimer_, &QTimer::timeout, this, [this] { OnProgressTimer(*this); });
 
     view_->m_pTree = tree_;
-    state_.downloadRoot = env_.settings.ReadSetting(QStringLiteral("path"), 260);
+    state_.downloadRoot = env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX);
     view_->m_strRoot = state_.downloadRoot;
     tree_->RefreshFolderNode(nullptr, QString());
     tree_->setCurrentItem(tree_->RootNode());

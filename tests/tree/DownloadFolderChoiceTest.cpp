@@ -119,6 +119,26 @@ TEST_F(DownloadFolderChoiceTest, CancelFromTheMenuChangesNothing) {
     EXPECT_EQ(StoredPath(), root);
 }
 
+TEST_F(DownloadFolderChoiceTest, ALongRootIsKeptWholeAcrossARestart) {
+    WriteSettings(root);
+    const QString segment(100, u'x');
+    const QString deep = folder.MakeFolder("pictures/" + segment + "/" + segment + "/" + segment);
+    ASSERT_GT(deep.size(), 300);
+    folder.MakeFolder("pictures/" + segment + "/" + segment + "/" + segment + "/sub");
+    {
+        auto frame = MakeFrame();
+        prompter.QueueFolder(deep);
+        frame->RouteCommand(ID_SETTINGS_DOWNLOAD_FOLDER);
+        ExpectRootIs(*frame, deep);
+    }
+    prompter.clear();
+    prompter.QueueFolder(root);  // ends the forced choice should the stored root be cut
+    auto restarted = MakeFrame();
+    EXPECT_TRUE(prompter.shown().empty()) << "the stored root exists";
+    ExpectRootIs(*restarted, deep);
+    EXPECT_EQ(ChildTexts(restarted->tree()->RootNode()), QStringList{"sub"});
+}
+
 TEST_F(DownloadFolderChoiceTest, AnItemWithoutAFolderIsInvalid) {
     WriteSettings(root);
     auto frame = MakeFrame();

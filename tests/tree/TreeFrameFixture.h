@@ -20,7 +20,7 @@ protected:
         folder.WriteFile("config/t.ini",
                          ("[config]\nreadDoc=1\nisLink=1\npath=" + path + "\n").toUtf8());
     }
-    QString StoredPath() const { return SettingsStore().ReadSetting("path", 260); }
+    QString StoredPath() const { return SettingsStore().ReadSetting("path", 4096); }
 
     std::unique_ptr<CMainFrame> MakeFrame() {
         FrameEnvironment env;
