@@ -45,8 +45,10 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FrameEnviro
             if (refused) RebuildAndSelectRoot(tree);
             return;
         }
-        // No file-system path, or nothing that is a folder.
-        if (chosen->isEmpty() || !QFileInfo(*chosen).isDir()) {
+        // No file-system path, nothing that is a folder, or a path that the one-line setting
+        // cannot hold.
+        if (chosen->isEmpty() || !QFileInfo(*chosen).isDir() || chosen->contains(u'\n') ||
+            chosen->contains(u'\r')) {
             Inform(prompter, owner, QStringLiteral("设置的文件夹无效"));
             refused = true;
             continue;

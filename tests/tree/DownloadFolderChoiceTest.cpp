@@ -144,10 +144,13 @@ TEST_F(DownloadFolderChoiceTest, AnItemWithoutAFolderIsInvalid) {
     auto frame = MakeFrame();
     prompter.QueueFolder(QString());
     prompter.QueueFolder(folder.At("no such folder"));
+    prompter.QueueFolder(folder.MakeFolder("two\nlines"));  // no setting could hold it
     prompter.QueueFolder(std::nullopt);
     frame->RouteCommand(ID_SETTINGS_DOWNLOAD_FOLDER);
-    EXPECT_EQ(MessageTexts(prompter), (QStringList{"设置的文件夹无效", "设置的文件夹无效"}));
+    EXPECT_EQ(MessageTexts(prompter),
+              (QStringList{"设置的文件夹无效", "设置的文件夹无效", "设置的文件夹无效"}));
     EXPECT_EQ(frame->state().downloadRoot, root);
+    EXPECT_EQ(StoredPath(), root);
 }
 
 TEST_F(DownloadFolderChoiceTest, StartUpWithoutARootAsksUntilAFolderIsAccepted) {
