@@ -40,6 +40,15 @@ QString Unquoted(QStringView value) {
     return value.toString();
 }
 
+// A value that the reader would trim or unquote is written inside double quotes, so that it
+// reads back exactly as written.
+QString StoredForm(const QString &value) {
+    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+                        value.back() == value.front();
+    if (value.trimmed() != value || quoted) return u'"' + value + u'"';
+    return value;
+}
+
 struct IniText {
     QStringList lines;
     QString newline = QStringLiteral("\n");
@@ -78,6 +87,8 @@ QString SettingsStore::ReadSetting(const QString &key, int capacity) const {
 }
 
 void SettingsStore::WriteSetting(const QString &key, const QString &value) const {
+    // A line break would split the line and leave a cut value and a stray line behind.
+    if (value.contains(u'\n') || value.contains(u'\r')) return;
     const QFileInfo info(filePath_);
     if (info.exists() && !info.isWritable()) return;  // a read-only file keeps its contents
     IniText ini = ReadIni(filePath_).value_or(IniText{});
@@ -94,7 +105,7 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
         if (sectionStart < 0) continue;
         QStringView name, oldValue;
         if (SplitKeyLine(ini.lines[i], &name, &oldValue) && SameName(name, key)) {
-            ini.lines[i] = name.toString() + u'=' + value;
+            ini.lines[i] = name.toString() + u'=' + StoredForm(value);
             insertAt = -1;
             sectionStart = -2;  // replaced
             break;
@@ -104,9 +115,9 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
     if (sectionStart == -1) {
         if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty()) ini.lines.append(QString());
         ini.lines.append(u'[' + kSection + u']');
-        ini.lines.append(key + u'=' + value);
+        ini.lines.append(key + u'=' + StoredForm(value));
     } else if (insertAt >= 0) {
-        ini.lines.insert(insertAt + 1, key + u'=' + value);
+        ini.lines.insert(insertAt + 1, key + u'=' + StoredForm(value));
     }
 
     QSaveFile file(filePath_);

@@ -12,8 +12,9 @@ public:
     // The key's value, at most capacity - 1 characters; "" when the file, section or key is absent.
     QString ReadSetting(const QString &key, int capacity) const;
 
-    // Writes the key at once. The file is replaced atomically and keeps every other section, key
-    // and line. Never creates the folder; any failure is silent.
+    // Writes the key at once; the value reads back exactly as written. The file is replaced
+    // atomically and keeps every other section, key and line. Never creates the folder; any
+    // failure is silent, and a value holding a line break is not stored.
     void WriteSetting(const QString &key, const QString &value) const;
 
     const QString &filePath() const { return filePath_; }

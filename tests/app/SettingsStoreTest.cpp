@@ -100,6 +100,34 @@ TEST_F(SettingsStoreTest, WriteKeepsEveryOtherSectionKeyAndLine) {
     EXPECT_EQ(store.ReadSetting("path", 260), "/new");
 }
 
+class SettingsRoundTripTest : public SettingsStoreTest,
+                              public ::testing::WithParamInterface<const char *> {};
+
+// Folder names may begin or end with blanks or be enclosed in quotes.
+TEST_P(SettingsRoundTripTest, ValueReadsBackExactlyAsWritten) {
+    folder.MakeFolder("config");
+    const QString value = QString::fromUtf8(GetParam());
+    store.WriteSetting("path", value);
+    EXPECT_EQ(store.ReadSetting("path", 260), value);
+    store.WriteSetting("path", value);  // replacing the existing line
+    EXPECT_EQ(store.ReadSetting("path", 260), value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingsRoundTripTest,
+                         ::testing::Values("/data/图片", "/data/trailing ", " /leading", "/tab\t",
+                                           "\"/quoted\"", "'/single'", "\"", "\"/half", "a=b;c",
+                                           "/data/\xe3\x80\x80"));
+
+TEST_F(SettingsStoreTest, ValueWithALineBreakLeavesTheFileAlone) {
+    folder.MakeFolder("config");
+    store.WriteSetting("path", "/kept");
+    const QByteArray before = ReadWholeFile(folder.At("config/t.ini"));
+    store.WriteSetting("path", "/a\nb");
+    store.WriteSetting("path", "/a\r\nb");
+    EXPECT_EQ(ReadWholeFile(folder.At("config/t.ini")), before);
+    EXPECT_EQ(store.ReadSetting("path", 260), "/kept");
+}
+
 // A writer killed at any moment leaves either the old or the new file, never a cut one.
 TEST_F(SettingsStoreTest, InterruptedWritesNeverCorruptTheFile) {
     folder.MakeFolder("config");
