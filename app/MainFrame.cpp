@@ -110,12 +110,15 @@ void CMainFrame::BuildToolbar() {
     toolbar_->addWidget(separator);
     const auto &ids = ToolbarButtonIds();
     for (size_t i = 0; i < ids.size(); ++i) {
-        QAction *action = CommandAction(CommandPrompt(ids[i]), ids[i], toolbar_);
+        // No text: a button's tooltip would fall back to it, and the buttons have none.
+        QAction *action = CommandAction(QString(), ids[i], toolbar_);
         action->setIcon(QIcon(ToolbarImage(static_cast<int>(i))));
         connect(action, &QAction::triggered, this, [this, id = ids[i]] { RouteCommand(id); });
         toolbar_->addAction(action);
-        if (QWidget *button = toolbar_->widgetForAction(action))
+        if (QWidget *button = toolbar_->widgetForAction(action)) {
             button->setMinimumWidth(kToolbarButtonWidth);
+            button->setAccessibleName(CommandPrompt(ids[i]));
+        }
     }
     addToolBar(Qt::TopToolBarArea, toolbar_);
 }

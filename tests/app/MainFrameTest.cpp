@@ -70,6 +70,7 @@ TEST_F(MainFrameTest, ToolbarHasFourButtonsWithTheirOwnActions) {
         if (action->property("commandId").isValid()) {
             ids.push_back(action->property("commandId").toInt());
             EXPECT_EQ(action->icon().actualSize(QSize(64, 64)), QSize(39, 50));
+            EXPECT_EQ(frame->toolbar()->widgetForAction(action)->toolTip(), "");
         }
     EXPECT_EQ(ids, (std::vector<int>{32780, 32778, 32779, 57664}));
     // Greying the menu's download item leaves the toolbar button enabled.
