@@ -1,6 +1,7 @@
 #include "platform/QtPrompter.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
@@ -23,6 +24,18 @@ QWidget *OwnerOnThisThread(QWidget *owner) {
     return app && QThread::currentThread() == app->thread() ? owner : nullptr;
 }
 
+// A box with an owner is modal. A box without one blocks only its caller, as a local loop:
+// every window stays usable while it is open.
+int RunBox(QMessageBox &box, QWidget *owner) {
+    if (owner) return box.exec();
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.setWindowModality(Qt::NonModal);
+    box.show();
+    loop.exec();
+    return box.standardButton(box.clickedButton());
+}
+
 }  // namespace
 
 Answer QtPrompter::ShowMessage(QWidget *owner, const Message &message) {
@@ -43,7 +56,7 @@ Answer QtPrompter::ShowMessage(QWidget *owner, const Message &message) {
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 break;
         }
-        switch (box.exec()) {
+        switch (RunBox(box, owner)) {
             case QMessageBox::Yes: return Answer::Yes;
             case QMessageBox::No: return Answer::No;
             case QMessageBox::Cancel: return Answer::Cancel;

@@ -3,7 +3,8 @@
 #include "platform/Prompter.h"
 
 // Prompter on QMessageBox, QFileDialog and the notice dialog. Off the GUI thread a call blocks
-// on a queued call to the GUI thread, and the box there has no owner.
+// on a queued call to the GUI thread, and the box there has no owner. A message box without an
+// owner leaves every window usable while it is open.
 class QtPrompter : public Prompter {
 public:
     Answer ShowMessage(QWidget *owner, const Message &message) override;
