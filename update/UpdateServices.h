@@ -27,6 +27,7 @@ struct UpdateServices {
 std::string UpdateHost();
 
 // FetchPicture with the update referrer, judged by the whole transfer: an HTTP error status or a
-// body shorter than announced counts as a file that did not arrive.
+// body shorter than announced counts as a file that did not arrive; an announced empty body
+// arrives as an empty file.
 bool FetchUpdateFile(CURL *handle, std::string remoteAddress, std::string referrer,
                      std::string localPath);

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <map>
 #include <mutex>
 #include <string>
@@ -159,6 +160,21 @@ TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
                                                             "ELF\0\1",
                                                             6));
     EXPECT_EQ(started, QStringList{"/bin/sh move.sh / " + Temp() + u' ' + Temp()});
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(UpdateLoopbackTest, EmptyFileArrivesAsAnEmptyFile) {
+    LoopbackUpdateServer server(
+        {"1.01", "move.sh", "empty.cfg"},
+        {{"/version/1.01/move.sh", "#!/bin/sh\n"}, {"/version/1.01/empty.cfg", ""}});
+    auto frame = MakeFrame(server.host());
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+
+    EXPECT_EQ(prompter.messageTexts().size(), 1u);
+    ASSERT_TRUE(QFile::exists(Temp() + "/empty.cfg"));
+    EXPECT_EQ(QFileInfo(Temp() + "/empty.cfg").size(), 0);
+    EXPECT_EQ(started.size(), 1);
     EXPECT_EQ(exitCodes, std::vector<int>{0});
 }
 
