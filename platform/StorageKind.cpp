@@ -116,6 +116,10 @@ StorageKind ClassifyMount(const Mount &mount, const QString &mountInfo,
         }
         return StorageKind::Fixed;
     }
+    // A disk file system on a RAM block device (zram, brd) is a RAM disk all the same.
+    if (mount.source.startsWith(QStringLiteral("/dev/zram")) ||
+        mount.source.startsWith(QStringLiteral("/dev/ram")))
+        return StorageKind::Ram;
     if (kDiskTypes.count(type) || mount.source.startsWith(QStringLiteral("/dev/"))) {
         return isRemovable && isRemovable(mount.source, mount.majorMinor) ? StorageKind::Removable
                                                                           : StorageKind::Fixed;
