@@ -1,8 +1,8 @@
 #include "update/HandOver.h"
 
 #include <QProcess>
-#include <cstdio>
-#include <cstdlib>
+
+#include "download/TransferShutdown.h"
 
 bool StartDetachedProcess(const QString &program, const QStringList &arguments,
                           const QString &workingFolder) {
@@ -10,7 +10,7 @@ bool StartDetachedProcess(const QString &program, const QStringList &arguments,
 }
 
 void EndProcessNow(int exitCode) {
-    // Static destructors would run while the application object still lives on main's stack.
-    std::fflush(nullptr);
-    std::_Exit(exitCode);
+    // Static destructors would run while the application object still lives on main's stack;
+    // download workers still running leave no unfinished file behind.
+    EndProcessDuringTransfers(exitCode);
 }

@@ -8,5 +8,6 @@
 bool StartDetachedProcess(const QString &program, const QStringList &arguments,
                           const QString &workingFolder);
 
-// Ends the process at once with `exitCode`: no window is closed and no destructor runs.
+// Ends the process at once with `exitCode`: no window is closed and no destructor runs. Files
+// that running transfers had not finished are removed.
 [[noreturn]] void EndProcessNow(int exitCode);

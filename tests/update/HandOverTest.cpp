@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
+#include "download/TransferShutdown.h"
 #include "support/TestFolders.h"
 #include "update/HandOver.h"
 
@@ -33,6 +36,23 @@ TEST(HandOverDeathTest, EndsTheProcessWithTheGivenCode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(EndProcessNow(0), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(EndProcessNow(3), ::testing::ExitedWithCode(3), "");
+}
+
+TEST(HandOverDeathTest, RemovesFilesThatRunningTransfersHadNotFinished) {
+    TestFolder folder;
+    const std::string stem = QFile::encodeName(folder.At("title 1.jpg")).toStdString();
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's transfers
+    EXPECT_EXIT(
+        {
+            const RunningTransferScope running;
+            const UnfinishedFileScope unfinished(stem, ".part");
+            std::fclose(std::fopen((stem + ".part").c_str(), "wb"));
+            EndProcessNow(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 }  // namespace
