@@ -80,6 +80,7 @@ CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
     m_hWndTip = new ViewTip(this);
     m_hWndNote = new QLabel(viewport());
     m_hWndNote->setObjectName(QStringLiteral("note"));
+    m_hWndNote->setTextFormat(Qt::PlainText);  // it shows file names, which may look like markup
     m_hWndNote->setGeometry(kNoteGeometry);
     m_hWndPrevLink = MakeLink(QStringLiteral("上一张"), viewport(), kPrevLinkGeometry);
     m_hWndPrevLink->setObjectName(QStringLiteral("previousLink"));
@@ -343,7 +344,10 @@ void CLumoraView::ShowMessage(const QString &text) {
 }
 
 void CLumoraView::SetCaption(const QString &text) {
-    window()->setWindowTitle(QStringLiteral("Lumora 1.00 - ") + text);
+    // A lone "[*]" in a title is the modified mark; doubled it shows as written.
+    QString shown = text;
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    window()->setWindowTitle(QStringLiteral("Lumora 1.00 - ") + shown);
 }
 
 void CLumoraView::SelectSiblingGroup(int offset) {

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "PictureFiles.h"
 #include "ViewHarness.h"
@@ -77,6 +78,28 @@ TEST(ViewLoad, EmptyPathShowsBareCaptionAndFolderNote) {
     EXPECT_EQ(harness.caption(), QStringLiteral("Lumora 1.00 - "));
     EXPECT_EQ(harness.view().m_hWndNote->text(), QStringLiteral("此文件夹下无图片"));
     EXPECT_FALSE(harness.deleteItem().isEnabled());
+}
+
+// Names that look like markup or like the title's modified mark are shown as they are.
+TEST(ViewLoad, FileNamesAreShownLiterally) {
+    TestFolder folder;
+    const QString bad = folder.WriteFile(QStringLiteral("<s>x[*].jpg"), "??");
+    ViewHarness harness;
+    harness.view().LoadPath(bad);
+    EXPECT_EQ(harness.view().window()->windowHandle()->title(),
+              QStringLiteral("Lumora 1.00 - <s>x[*].jpg"));
+    QLabel *note = harness.view().m_hWndNote;
+    QLabel plain(QStringLiteral("<s>x[*].jpg　无效"));
+    plain.setTextFormat(Qt::PlainText);
+    plain.setFont(note->font());
+    plain.resize(note->size());
+    auto rendered = [](QWidget &label) {
+        QImage image(label.size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        label.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    EXPECT_TRUE(rendered(*note) == rendered(plain));
 }
 
 TEST(ViewLoad, ChildControlsSitAtTheirPositionsWithTheirTexts) {
