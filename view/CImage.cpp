@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -29,6 +30,8 @@ bool AcceptableSize(const QSize &size) {
 bool CImage::Load(const QString &path) {
     Destroy();
     RaiseAllocationLimitOnce();
+    // Only regular files: opening a FIFO would wait for a writer, a device may never end.
+    if (!QFileInfo(path).isFile()) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0) return false;
     const qint64 size = file.size();

@@ -1,8 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QPainter>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "PictureFiles.h"
 #include "support/TestFolders.h"
@@ -59,6 +65,33 @@ INSTANTIATE_TEST_SUITE_P(Truncated, CImageRefuses,
                          ::testing::Values(BadFile{"Progressive", TruncatedProgressiveJpeg},
                                            BadFile{"WithThumbnail", TruncatedJpegWithThumbnail}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Opening a FIFO for reading waits for a writer; the holder must not wait on one. The watcher
+// only ever gets in when the holder has the FIFO open, and then lets it go on.
+TEST(CImage, FifoIsRefusedWithoutOpeningIt) {
+    TestFolder folder;
+    const QString path = folder.At(QStringLiteral("pipe.jpg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    std::atomic<bool> loading{true};
+    std::atomic<bool> opened{false};
+    std::thread watcher([&] {
+        while (loading) {
+            const int fd = open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened = true;
+                close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    CImage image;
+    EXPECT_FALSE(image.Load(path));
+    loading = false;
+    watcher.join();
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(image.IsNull());
+}
 
 TEST(CImage, MissingFileFails) {
     CImage image;
