@@ -76,6 +76,9 @@ CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
     setFrameShadow(QFrame::Sunken);
     setFocusPolicy(Qt::NoFocus);
     viewport()->setMouseTracking(true);
+    // The wheel scrolls vertically only, over the scroll bars as well.
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
 
     m_hWndTip = new ViewTip(this);
     m_hWndNote = new QLabel(viewport());
@@ -337,6 +340,15 @@ void CLumoraView::keyPressEvent(QKeyEvent *event) { event->ignore(); }  // no ke
 bool CLumoraView::viewportEvent(QEvent *event) {
     if (event->type() == QEvent::Leave) m_hWndTip->Hide();
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool CLumoraView::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Wheel &&
+        (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void CLumoraView::ShowMessage(const QString &text) {

@@ -16,11 +16,13 @@ QString WritePicture(const TestFolder &folder, const QString &name, int width, i
     return folder.WriteFile(name, Encode(PatternImage(width, height), "PNG"));
 }
 
-void Wheel(CLumoraView &view, QPoint angleDelta) {
-    const QPointF at(10, 10);
-    QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton,
+// A wheel turn over `target`, by default the view's client area.
+void Wheel(CLumoraView &view, QPoint angleDelta, QWidget *target = nullptr) {
+    if (!target) target = view.viewport();
+    const QPointF at(5, 5);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view.viewport(), &event);
+    QApplication::sendEvent(target, &event);
 }
 
 // The three states that LoadPath can enter, with what each shows.
@@ -174,6 +176,7 @@ TEST(ViewScrolling, WideShortPictureIsNotScrolledByTheWheel) {
     EXPECT_EQ(harness.view().horizontalScrollBar()->maximum(), 600);
     EXPECT_EQ(harness.view().horizontalScrollBar()->pageStep(), 400);
     Wheel(harness.view(), QPoint(0, -240));
+    Wheel(harness.view(), QPoint(0, -240), harness.view().horizontalScrollBar());
     EXPECT_EQ(harness.view().horizontalScrollBar()->value(), 0);
     EXPECT_EQ(harness.view().verticalScrollBar()->value(), 0);
 }
