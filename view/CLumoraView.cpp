@@ -76,9 +76,6 @@ CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
     setFrameShadow(QFrame::Sunken);
     setFocusPolicy(Qt::NoFocus);
     viewport()->setMouseTracking(true);
-    // The wheel scrolls vertically only, over the scroll bars as well.
-    horizontalScrollBar()->installEventFilter(this);
-    verticalScrollBar()->installEventFilter(this);
 
     m_hWndTip = new ViewTip(this);
     m_hWndNote = new QLabel(viewport());
@@ -91,6 +88,13 @@ CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
     m_hWndNextLink->setObjectName(QStringLiteral("nextLink"));
     connect(m_hWndPrevLink, &QLabel::linkActivated, this, [this] { OnLinkPrevious(); });
     connect(m_hWndNextLink, &QLabel::linkActivated, this, [this] { OnLinkNext(); });
+    // The wheel and the popup menu work the same over the scroll bars and the links as over the
+    // picture, instead of those widgets' own scrolling and menus.
+    for (QWidget *part : {static_cast<QWidget *>(horizontalScrollBar()),
+                          static_cast<QWidget *>(verticalScrollBar()),
+                          static_cast<QWidget *>(m_hWndPrevLink),
+                          static_cast<QWidget *>(m_hWndNextLink)})
+        part->installEventFilter(this);
 
     m_hCurNextPicture = ViewCursor(IDC_CUR_NEXT_PICTURE);
     m_hCurPrevGroup = ViewCursor(IDC_CUR_PREV_GROUP);
@@ -343,9 +347,14 @@ bool CLumoraView::viewportEvent(QEvent *event) {
 }
 
 bool CLumoraView::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Wheel &&
-        (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+    const bool bar = watched == horizontalScrollBar() || watched == verticalScrollBar();
+    const bool link = watched == m_hWndPrevLink || watched == m_hWndNextLink;
+    if (event->type() == QEvent::Wheel && bar) {
         wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    if (event->type() == QEvent::ContextMenu && (bar || link)) {
+        contextMenuEvent(static_cast<QContextMenuEvent *>(event));
         return true;
     }
     return QAbstractScrollArea::eventFilter(watched, event);

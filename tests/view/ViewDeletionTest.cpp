@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "PictureFiles.h"
@@ -145,10 +147,23 @@ struct PopupScript {
     }
 };
 
-void RightClick(CLumoraView &view) {
-    const QPoint at(40, 40);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
-    QApplication::sendEvent(view.viewport(), &event);
+// A right click on `target` (by default the view's client area) at `at`. A menu of Qt's own
+// that opens instead is closed again and counted in `foreignMenus`.
+void RightClick(CLumoraView &view, QWidget *target = nullptr, QPoint at = {40, 40},
+                int *foreignMenus = nullptr) {
+    if (!target) target = view.viewport();
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [foreignMenus] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            if (foreignMenus) ++*foreignMenus;
+            popup->close();
+        }
+    });
+    closer.start(0);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+    QCoreApplication::processEvents();
 }
 
 TEST(ViewPopup, OfferedOnlyForAPicturePath) {
@@ -164,6 +179,27 @@ TEST(ViewPopup, OfferedOnlyForAPicturePath) {
     EXPECT_EQ(script.shown, 1);
     EXPECT_EQ(script.title, QStringLiteral("菜单"));
     EXPECT_EQ(script.offered, QStringList({QStringLiteral("刷新"), QStringLiteral("删除")}));
+}
+
+TEST(ViewPopup, AlsoOverTheScrollBarsAndTheLinks) {
+    Folder pictures{"a.jpg", "b.jpg", "c.jpg"};
+    const QString wide = pictures.folder.WriteFile(QStringLiteral("wide.jpg"),
+                                                   Encode(PatternImage(1000, 50), "PNG"));
+    ViewHarness harness;
+    PopupScript script;
+    harness.view().SetPopupMenuRunner(script.Runner());
+    int foreignMenus = 0;
+    harness.view().LoadPath(wide);
+    ASSERT_TRUE(harness.view().horizontalScrollBar()->isVisible());
+    RightClick(harness.view(), harness.view().horizontalScrollBar(), {100, 5}, &foreignMenus);
+    EXPECT_EQ(script.shown, 1);
+
+    QFile::resize(pictures.order[1], 3);
+    harness.view().LoadPath(pictures.order[1]);
+    ASSERT_TRUE(harness.view().m_hWndNextLink->isVisible());
+    RightClick(harness.view(), harness.view().m_hWndNextLink, {12, 12}, &foreignMenus);
+    EXPECT_EQ(script.shown, 2);
+    EXPECT_EQ(foreignMenus, 0);
 }
 
 TEST(ViewPopup, DeleteAsksAndMovesOn) {
