@@ -90,11 +90,8 @@ CLumoraView::CLumoraView(Prompter &prompter, QWidget *parent)
     connect(m_hWndNextLink, &QLabel::linkActivated, this, [this] { OnLinkNext(); });
     // The wheel and the popup menu work the same over the scroll bars and the links as over the
     // picture, instead of those widgets' own scrolling and menus.
-    for (QWidget *part : {static_cast<QWidget *>(horizontalScrollBar()),
-                          static_cast<QWidget *>(verticalScrollBar()),
-                          static_cast<QWidget *>(m_hWndPrevLink),
-                          static_cast<QWidget *>(m_hWndNextLink)})
-        part->installEventFilter(this);
+    QWidget *parts[] = {horizontalScrollBar(), verticalScrollBar(), m_hWndPrevLink, m_hWndNextLink};
+    for (QWidget *part : parts) part->installEventFilter(this);
 
     m_hCurNextPicture = ViewCursor(IDC_CUR_NEXT_PICTURE);
     m_hCurPrevGroup = ViewCursor(IDC_CUR_PREV_GROUP);
