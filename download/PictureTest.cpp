@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <cstdint>
 
+#include "platform/ImageReaderLimit.h"
+
 int PixelsToHimetric(int pixels) {
     constexpr std::int64_t kHimetricPerInch = 2540;
     constexpr std::int64_t kDotsPerInch = 96;
@@ -14,6 +16,7 @@ int PixelsToHimetric(int pixels) {
 }
 
 PictureVerdict JudgePicture(const QString &path) {
+    RaiseImageReaderLimit();  // the same pictures as the view accepts
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);

@@ -10,15 +10,6 @@
 
 namespace {
 
-// Raise Qt's default so that large photos decode; the header check below still refuses bombs.
-void RaiseAllocationLimitOnce() {
-    static const bool raised = [] {
-        QImageReader::setAllocationLimit(static_cast<int>(CImage::kMaxBytes >> 20));
-        return true;
-    }();
-    (void)raised;
-}
-
 bool AcceptableSize(const QSize &size) {
     if (!size.isValid() || size.isEmpty()) return false;
     if (size.width() > CImage::kMaxSide || size.height() > CImage::kMaxSide) return false;
@@ -29,15 +20,17 @@ bool AcceptableSize(const QSize &size) {
 
 bool CImage::Load(const QString &path) {
     Destroy();
-    RaiseAllocationLimitOnce();
+    RaiseImageReaderLimit();  // large photos decode; the header check below still refuses bombs
     // Only regular files: opening a FIFO would wait for a writer, a device may never end.
     if (!QFileInfo(path).isFile()) return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0) return false;
-    const qint64 size = file.size();
-    uchar *mapped = file.map(0, size);  // read in place; closed again when `file` goes
-    if (!mapped) return false;
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    // Read, not mapped: a file that another program shortens meanwhile cannot fault the view.
+    QByteArray bytes = file.readAll();
+    file.close();
+    if (bytes.isEmpty()) return false;
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const qint64 size = bytes.size();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
 
@@ -47,12 +40,12 @@ bool CImage::Load(const QString &path) {
     const QSize announced = reader.size();
     if (announced.isValid() && !AcceptableSize(announced)) return false;
     const QByteArray format = reader.format();
-    if (format == "jpeg" && !JpegIsComplete(mapped, size)) return false;
+    if (format == "jpeg" && !JpegIsComplete(data, size)) return false;
     QImage decoded;
     if (!reader.read(&decoded) || !AcceptableSize(decoded.size())) return false;
     if (format == "gif" && !decoded.hasAlphaChannel()) {
         // Back to the file's own palette, so the picture keeps its depth and colour table.
-        const QList<QRgb> table = GifColourTable(mapped, size);
+        const QList<QRgb> table = GifColourTable(data, size);
         if (!table.isEmpty())
             decoded = decoded.convertToFormat(QImage::Format_Indexed8, table,
                                               Qt::ThresholdDither | Qt::AvoidDither);

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "platform/ImageReaderLimit.h"
+
 class QPainter;
 
 // Holder of the shown picture, decoded at its natural size in the decoder's own pixel layout:
@@ -11,7 +13,7 @@ class CImage {
 public:
     // Largest decoded picture accepted, checked against the file's header before decoding.
     static constexpr int kMaxSide = 65535;             // the view keeps sizes in 16 bits
-    static constexpr qint64 kMaxBytes = 1024LL << 20;  // 4 bytes per pixel assumed
+    static constexpr qint64 kMaxBytes = kMaxDecodedPictureBytes;
 
     // Decodes the file, its format decided by its content; false leaves the holder empty.
     // The file is closed again before this returns.
