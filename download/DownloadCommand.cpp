@@ -35,16 +35,20 @@ QTreeWidgetItem *ChildNamed(FolderTree &tree, QTreeWidgetItem *parent, const QSt
     return nullptr;
 }
 
-// The date folder's node under the current root, or none when the tree no longer shows the
-// download's root.
-QTreeWidgetItem *FindDownloadNode(CMainFrame &frame) {
+// Refreshes the date folder's node, found afresh by its text under the root; without one the
+// whole tree is rebuilt. When the user chose another root meanwhile, the tree shows nothing of
+// the download, and rebuilding it at every tick would only collapse what the user opened.
+void RefreshDownloadNode(CMainFrame &frame) {
     FolderTree &tree = *frame.tree();
-    const FrameState &state = frame.state();
+    FrameState &state = frame.state();
     QTreeWidgetItem *root = tree.RootNode();
-    if (!root ||
-        JoinPath(tree.GetNodePath(root), FileNameOf(state.downloadFolder)) != state.downloadFolder)
-        return nullptr;
-    return ChildNamed(tree, root, FileNameOf(state.downloadFolder));
+    const QString dateName = FileNameOf(state.downloadFolder);
+    if (root && JoinPath(tree.GetNodePath(root), dateName) != state.downloadFolder) {
+        state.downloadNode = nullptr;
+        return;
+    }
+    state.downloadNode = ChildNamed(tree, root, dateName);
+    tree.RefreshFolderNode(state.downloadNode, state.downloadFolder);
 }
 
 void ShowProgressBar(CMainFrame &frame, int batchSize) {
@@ -117,8 +121,7 @@ void OnProgressTimer(CMainFrame &frame) {
     const ProgressReading reading = ReadProgress(progress);
     QProgressBar *bar = DownloadProgressBar(frame);
     if (reading.finished) {
-        state.downloadNode = FindDownloadNode(frame);
-        frame.tree()->RefreshFolderNode(state.downloadNode, state.downloadFolder);
+        RefreshDownloadNode(frame);
         if (bar) bar->setValue(reading.batchSize);
         frame.SetStatusText(QStringLiteral("下载完毕"));
         frame.view()->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, MF_ENABLED);
@@ -127,8 +130,7 @@ void OnProgressTimer(CMainFrame &frame) {
     }
     const qint16 newFolders = progress.newFolderCount;
     if (newFolders > state.rememberedNewFolderCount) {
-        state.downloadNode = FindDownloadNode(frame);
-        frame.tree()->RefreshFolderNode(state.downloadNode, state.downloadFolder);
+        RefreshDownloadNode(frame);
         state.rememberedNewFolderCount = newFolders;
     }
     frame.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));

@@ -313,6 +313,30 @@ TEST_F(DownloadCommandTest, NewTitleFoldersShowUnderTheDateNodeAtTheNextTick) {
     EXPECT_EQ(frame->state().downloadNode, DateNode(*frame));
 }
 
+TEST_F(DownloadCommandTest, AnotherRootChosenMeanwhileIsLeftAsTheUserOpenedIt) {
+    WriteSettings("1");
+    auto frame = MakeFrame();
+    frame->RouteCommand(ID_ACTION_DOWNLOAD);
+    Progress(4, 0, 1);
+
+    const QString otherRoot = folder.MakeFolder("elsewhere");
+    folder.MakeFolder("elsewhere/a/inner");
+    prompter.QueueFolder(otherRoot);
+    frame->RouteCommand(ID_SETTINGS_DOWNLOAD_FOLDER);
+    FolderTree &tree = *frame->tree();
+    QTreeWidgetItem *opened = tree.RootNode()->child(0);
+    opened->setExpanded(true);
+    tree.setCurrentItem(opened);
+
+    folder.MakeFolder("pictures/2010-05-03/湖");
+    ++ProcessDownloadProgress().newFolderCount;
+    OnProgressTimer(*frame);
+    EXPECT_EQ(tree.currentItem(), opened);  // the same node: nothing was rebuilt
+    EXPECT_TRUE(opened->isExpanded());
+    EXPECT_EQ(frame->state().downloadNode, nullptr);
+    EXPECT_EQ(frame->StatusText(), "1张/4张");
+}
+
 TEST_F(DownloadCommandTest, RealWorkersFetchTheBatchAndTheTimerClosesTheDownload) {
     WriteSettings("1");
     LoopbackPictureServer pictures;
