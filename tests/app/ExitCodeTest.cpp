@@ -25,7 +25,7 @@ bool CatchesTerm(qint64 pid) {
 int RunAndClose(const QStringList &arguments) {
     TestFolder folder;
     const QString root = folder.MakeFolder("pictures");
-    folder.WriteFile("config/t.ini", ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+    folder.WriteAnsweredSettings(root);
     QProcess program;
     program.setWorkingDirectory(folder.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

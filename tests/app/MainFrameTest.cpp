@@ -21,7 +21,7 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root = folder.MakeFolder("pictures");
-        folder.WriteFile("config/t.ini", ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+        folder.WriteAnsweredSettings(root);
     }
 
     std::unique_ptr<CMainFrame> MakeFrame() {
@@ -34,8 +34,7 @@ protected:
     }
 
     void SetShowTip(const QByteArray &value) {
-        folder.WriteFile("config/t.ini",
-                         "[config]\nreadDoc=1\nisLink=1\npath=" + root.toUtf8() + "\nshowTip=" + value + "\n");
+        folder.WriteAnsweredSettings(root, "showTip=" + value + "\n");
     }
 
     QString ReadSetting(const QString &key) { return SettingsStore().ReadSetting(key, 260); }

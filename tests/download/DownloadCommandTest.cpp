@@ -36,9 +36,7 @@ protected:
     }
 
     void WriteSettings(const QString &isKnown) {
-        folder.WriteFile("config/t.ini", ("[config]\nreadDoc=1\nisLink=1\nisKnown=" + isKnown +
-                                          "\npath=" + root + "\n")
-                                             .toUtf8());
+        folder.WriteAnsweredSettings(root, "isKnown=" + isKnown.toUtf8() + "\n");
     }
 
     std::unique_ptr<CMainFrame> MakeFrame() {

@@ -21,6 +21,10 @@ QString TestFolder::WriteFile(const QString &relative, const QByteArray &bytes) 
     return path;
 }
 
+void TestFolder::WriteAnsweredSettings(const QString &root, const QByteArray &extraLines) const {
+    WriteFile("config/t.ini", "[config]\nreadDoc=1\nisLink=1\npath=" + root.toUtf8() + "\n" + extraLines);
+}
+
 CurrentDirectoryGuard::CurrentDirectoryGuard(const QString &folder)
     : previous_(QDir::currentPath()) {
     QDir::setCurrent(folder);

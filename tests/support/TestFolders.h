@@ -15,6 +15,9 @@ public:
     QString MakeFolder(const QString &relative) const;
     // Writes `bytes` to the file `relative`, creating its folders; returns its path.
     QString WriteFile(const QString &relative, const QByteArray &bytes = QByteArray()) const;
+    // Writes config/t.ini with the first-run questions answered, `root` as the download root
+    // and `extraLines` ("key=value\n" …) after them.
+    void WriteAnsweredSettings(const QString &root, const QByteArray &extraLines = QByteArray()) const;
 
 private:
     QTemporaryDir dir_;

@@ -17,8 +17,7 @@ protected:
     void SetUp() override { root = folder.MakeFolder("pictures"); }
 
     void WriteSettings(const QString &path) {
-        folder.WriteFile("config/t.ini",
-                         ("[config]\nreadDoc=1\nisLink=1\npath=" + path + "\n").toUtf8());
+        folder.WriteAnsweredSettings(path);
     }
     QString StoredPath() const { return SettingsStore().ReadSetting("path", 4096); }
 

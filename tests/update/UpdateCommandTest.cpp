@@ -35,8 +35,7 @@ protected:
     void SetUp() override {
         updateState = 0;
         const QString root = folder.MakeFolder("pictures");
-        folder.WriteFile("config/t.ini",
-                         ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+        folder.WriteAnsweredSettings(root);
     }
 
     // Waits for a check started by the timer, so that no thread outlives the test's fakes.

@@ -96,8 +96,7 @@ protected:
     void SetUp() override {
         updateState = 0;
         const QString root = folder.MakeFolder("pictures");
-        folder.WriteFile("config/t.ini",
-                         ("[config]\nreadDoc=1\nisLink=1\npath=" + root + "\n").toUtf8());
+        folder.WriteAnsweredSettings(root);
     }
     void TearDown() override {
         qunsetenv("LUMORA_SERVICE_ENDPOINT");
