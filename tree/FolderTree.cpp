@@ -260,22 +260,19 @@ void FolderTree::contextMenuEvent(QContextMenuEvent *event) {
     event->accept();
 }
 
-void FolderTree::mousePressEvent(QMouseEvent *event) {
-    if (IsRightButtonOnly(event)) return event->accept();
-    QTreeWidget::mousePressEvent(event);
-}
-
-void FolderTree::mouseMoveEvent(QMouseEvent *event) {
-    if (IsRightButtonOnly(event)) return event->accept();
-    QTreeWidget::mouseMoveEvent(event);
-}
-
-void FolderTree::mouseReleaseEvent(QMouseEvent *event) {
-    if (IsRightButtonOnly(event)) return event->accept();
-    QTreeWidget::mouseReleaseEvent(event);
-}
-
-void FolderTree::mouseDoubleClickEvent(QMouseEvent *event) {
-    if (IsRightButtonOnly(event)) return event->accept();
-    QTreeWidget::mouseDoubleClickEvent(event);
+bool FolderTree::viewportEvent(QEvent *event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            if (IsRightButtonOnly(static_cast<QMouseEvent *>(event))) {
+                event->accept();
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QTreeWidget::viewportEvent(event);
 }

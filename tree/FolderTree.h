@@ -68,10 +68,7 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     // The right button never selects: it only opens the popup menu.
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     QTreeWidgetItem *NewFilledNode(const QString &name, bool hasChildren) const;
