@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -18,6 +17,8 @@
 #include "app/MenuActions.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadCommand.h"
+#include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "resources/FrameResources.h"
 #include "tree/DownloadFolderChoice.h"
@@ -74,10 +75,9 @@ bool CMainFrame::Create() {
     BuildRoutingTable();
 
     RunFirstRunPrompts(this, env_);
-    // A missing download root must be chosen before anything goes on. The root is read whole:
-    // a path cut to a smaller buffer would name another folder, or none.
-    if (!QFileInfo::exists(env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX)))
-        OnChooseDownloadFolder(true, *tree_, env_, this);
+    // A missing download root must be chosen before anything goes on.
+    const bool rootChosen = !PathExists(StoredDownloadRoot());
+    if (rootChosen) OnChooseDownloadFolder(true, *tree_, env_, this);
 
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(kUpdateTimerMs);
@@ -88,7 +88,8 @@ bool CMainFrame::Create() {
     connect(progressTimer_, &QTimer::timeout, this, [this] { OnProgressTimer(*this); });
 
     view_->m_pTree = tree_;
-    state_.downloadRoot = env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX);
+    // A root chosen just now stays for the whole run, even when its setting could not be written.
+    if (!rootChosen) state_.downloadRoot = StoredDownloadRoot();
     view_->m_strRoot = state_.downloadRoot;
     tree_->RefreshFolderNode(nullptr, QString());
     tree_->setCurrentItem(tree_->RootNode());
@@ -96,6 +97,11 @@ bool CMainFrame::Create() {
 
     ApplyTipsSetting();
     return true;
+}
+
+QString CMainFrame::StoredDownloadRoot() const {
+    // Read whole: a path cut to a smaller buffer would name another folder, or none.
+    return WithoutTrailingSlash(env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX));
 }
 
 void CMainFrame::BuildToolbar() {
@@ -131,7 +137,36 @@ void CMainFrame::BuildStatusBar() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(statusText_);
     statusBar()->addWidget(statusPart_, 1);
+    menuPrompt_ = new QLabel;
+    menuPrompt_->setObjectName(QStringLiteral("menuPrompt"));
+    menuPrompt_->setContentsMargins(2, 0, 2, 0);
+    statusBar()->addWidget(menuPrompt_, 1);
+    menuPrompt_->hide();
     statusBar()->setSizeGripEnabled(true);
+}
+
+bool CMainFrame::event(QEvent *event) {
+    if (event->type() == QEvent::StatusTip) {
+        // Only menu items show prompts, and only while their menu is open.
+        if (openMenus_ > 0) ShowMenuPrompt(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::ShowMenuPrompt(const QString &prompt) {
+    menuPrompt_->setText(prompt);
+    menuPrompt_->show();
+    statusPart_->hide();
+}
+
+void CMainFrame::OnMenuOpened() { ++openMenus_; }
+
+void CMainFrame::OnMenuClosed() {
+    if (openMenus_ > 0 && --openMenus_ > 0) return;
+    menuPrompt_->hide();
+    menuPrompt_->clear();
+    statusPart_->show();
 }
 
 void CMainFrame::BuildPanes() {
@@ -152,6 +187,9 @@ void CMainFrame::BuildPanes() {
 void CMainFrame::BuildMenu() {
     for (const MenuPopupResource &popup : FrameMenuResource()) {
         QMenu *menu = menuBar()->addMenu(popup.title);
+        // While a menu is open the status bar shows the highlighted item's prompt alone.
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::OnMenuOpened);
+        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::OnMenuClosed);
         for (const MenuItemResource &item : popup.items) {
             if (item.id == 0) {
                 menu->addSeparator();

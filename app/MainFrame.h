@@ -56,6 +56,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void BuildMenu();
@@ -64,6 +65,13 @@ private:
     void BuildPanes();
     void BuildRoutingTable();
     void ApplyTipsSetting();
+    // Simple mode of the status bar: the prompt of the highlighted menu item (empty for items
+    // without one) in place of the status text and the progress bar, until the menus close.
+    void ShowMenuPrompt(const QString &prompt);
+    void OnMenuOpened();
+    void OnMenuClosed();
+    // The "path" setting, without a trailing "/".
+    QString StoredDownloadRoot() const;
 
     void OnExit();
     void OnAbout();
@@ -77,6 +85,8 @@ private:
     QToolBar *toolbar_ = nullptr;
     QWidget *statusPart_ = nullptr;
     QLabel *statusText_ = nullptr;
+    QLabel *menuPrompt_ = nullptr;
+    int openMenus_ = 0;
     ProportionalSplitter *splitter_ = nullptr;
     QWidget *treePane_ = nullptr;
     FolderTree *tree_ = nullptr;

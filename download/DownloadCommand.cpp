@@ -12,6 +12,7 @@
 #include "app/NoticeDialog.h"
 #include "download/DownloadProgress.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "tree/FolderTree.h"
 #include "view/CLumoraView.h"
@@ -87,7 +88,8 @@ void OnDownload(CMainFrame &frame) {
     // A fresh batch: workers of an earlier download may still hold the previous one.
     auto batch = std::make_shared<DownloadBatch>();
     state.batch = batch;
-    if (!env.downloadServices.buildList(dateFolder.toStdString(), *batch)) {
+    const std::string nativeDateFolder = EncodeFileName(dateFolder).toStdString();
+    if (!env.downloadServices.buildList(nativeDateFolder, *batch)) {
         ShowFailure(frame, QStringLiteral("无法连接到服务器"));
         return;
     }
@@ -99,7 +101,7 @@ void OnDownload(CMainFrame &frame) {
 
     FolderTree &tree = *frame.tree();
     QTreeWidgetItem *root = tree.RootNode();
-    if (::mkdir(dateFolder.toStdString().c_str(), 0777) == 0 && root)
+    if (::mkdir(nativeDateFolder.c_str(), 0777) == 0 && root)
         state.downloadNode = tree.InsertFolderNode(dateName, root, NodePosition::Sorted);
     else
         state.downloadNode = ChildNamed(tree, root, dateName);

@@ -4,10 +4,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <QFile>
 #include <cstring>
 #include <strings.h>
 #include <memory>
+
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -26,13 +27,13 @@ bool IsRealDirectory(int dirFd, const dirent *entry) {
 
 std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern) {
     if (folder.isEmpty()) return std::nullopt;
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(opendir(QFile::encodeName(folder).constData()),
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(opendir(EncodeFileName(folder).constData()),
                                              closedir);
     if (!dir) return std::nullopt;
     std::vector<DirEntry> entries;
     while (const dirent *entry = readdir(dir.get())) {
         if (pattern == ListPattern::Jpg && !MatchesJpg(entry->d_name)) continue;
-        entries.push_back({QFile::decodeName(entry->d_name), IsRealDirectory(dirfd(dir.get()), entry)});
+        entries.push_back({DecodeFileName(entry->d_name), IsRealDirectory(dirfd(dir.get()), entry)});
     }
     return entries;
 }
@@ -46,6 +47,11 @@ QString FolderOf(const QString &path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     if (slash < 0) return path;
     return slash == 0 ? QStringLiteral("/") : path.left(slash);  // the root keeps its "/"
+}
+
+QString WithoutTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(u'/')) path.chop(1);
+    return path;
 }
 
 QString FileNameOf(const QString &path) {

@@ -26,6 +26,9 @@ QString JoinPath(const QString &folder, const QString &name);
 // is its own folder.
 QString FolderOf(const QString &path);
 
+// The path without trailing "/" characters; the file-system root stays "/".
+QString WithoutTrailingSlash(QString path);
+
 // The text after the last "/"; the whole path when it has none.
 QString FileNameOf(const QString &path);
 

@@ -15,7 +15,18 @@ void ScriptedPrompter::QueueNotice(bool dontShowAgain) {
     notices_.push_back(dontShowAgain);
 }
 
+void ScriptedPrompter::DuringNextMessage(std::function<void()> action) {
+    std::lock_guard lock(mutex_);
+    duringNextMessage_ = std::move(action);
+}
+
 Answer ScriptedPrompter::ShowMessage(QWidget *owner, const Message &message) {
+    std::function<void()> meanwhile;
+    {
+        std::lock_guard lock(mutex_);
+        meanwhile.swap(duringNextMessage_);
+    }
+    if (meanwhile) meanwhile();
     std::lock_guard lock(mutex_);
     Shown shown{Kind::Message, message.text, message.caption, message.buttons, message.icon, owner};
     Answer answer = Answer::Ok;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -26,6 +27,9 @@ public:
     void QueueAnswer(Answer answer);
     void QueueFolder(std::optional<QString> folder);
     void QueueNotice(bool dontShowAgain);
+    // Runs `action` while the next message box is open, before it is answered: what a timer or
+    // another window may do meanwhile.
+    void DuringNextMessage(std::function<void()> action);
 
     Answer ShowMessage(QWidget *owner, const Message &message) override;
     std::optional<QString> ChooseFolder(QWidget *owner, const QString &title) override;
@@ -42,5 +46,6 @@ private:
     std::deque<Answer> answers_;
     std::deque<std::optional<QString>> folders_;
     std::deque<bool> notices_;
+    std::function<void()> duringNextMessage_;
     std::vector<Shown> shown_;
 };

@@ -1,9 +1,9 @@
 #include "tree/DownloadFolderChoice.h"
 
-#include <QFileInfo>
-
 #include "app/FrameEnvironment.h"
 #include "app/FrameState.h"
+#include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "platform/StorageKind.h"
 #include "tree/FolderTree.h"
@@ -13,12 +13,6 @@ namespace {
 
 void Inform(Prompter &prompter, QWidget *owner, const QString &text) {
     prompter.ShowMessage(owner, {text, QString(), Buttons::Ok, Icon::None});
-}
-
-// Trailing separators go; the file-system root stays "/".
-QString WithoutTrailingSeparator(QString path) {
-    while (path.size() > 1 && path.endsWith(u'/')) path.chop(1);
-    return path;
 }
 
 void RebuildAndSelectRoot(FolderTree &tree) {
@@ -47,7 +41,7 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FrameEnviro
         }
         // No file-system path, nothing that is a folder, or a path that the one-line setting
         // cannot hold.
-        if (chosen->isEmpty() || !QFileInfo(*chosen).isDir() || chosen->contains(u'\n') ||
+        if (chosen->isEmpty() || !IsFolder(*chosen) || chosen->contains(u'\n') ||
             chosen->contains(u'\r')) {
             Inform(prompter, owner, QStringLiteral("设置的文件夹无效"));
             refused = true;
@@ -59,7 +53,7 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FrameEnviro
             refused = true;
             continue;
         }
-        const QString root = WithoutTrailingSeparator(*chosen);
+        const QString root = WithoutTrailingSlash(*chosen);
         tree.state().downloadRoot = root;
         env.settings.WriteSetting(QStringLiteral("path"), root);
         if (CLumoraView *view = tree.view()) view->m_strRoot = root;

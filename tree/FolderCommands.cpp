@@ -36,10 +36,10 @@ void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *
     FrameState &state = tree.state();
     if (command == ID_EDIT_DELETE_FOLDER) state.popupNode = tree.currentItem();
     QTreeWidgetItem *target = state.popupNode;
-    if (!target) return;
+    // Without a node the path is empty: the question is asked, and nothing can be removed.
     const QString path = tree.GetNodePath(target);
 
-    if (path == state.downloadRoot || !target->parent()) {
+    if (path == state.downloadRoot || (target && !target->parent())) {
         Inform(prompter, owner, QStringLiteral("不能删除根文件夹"));
         return;
     }
@@ -52,14 +52,14 @@ void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *
                                      QStringLiteral("Lumora"), Buttons::YesNo, Icon::Question});
     if (answer != Answer::Yes) return;
 
-    // The node may have gone while the question was open (a timer's refresh).
-    if (state.popupNode != target) return;
     if (!RemoveFolderTree(path)) {
         Inform(prompter, owner, QStringLiteral("删除文件夹失败"));
         return;
     }
+    // Found again by its path: a refresh while the question was open may have replaced the node.
+    QTreeWidgetItem *node = tree.FindNode(path);
+    if (!node) return;
     // Selecting first spares the view a load of whichever node the tree would pick itself.
-    QTreeWidgetItem *next = NextSelection(target);
-    tree.setCurrentItem(next);
-    tree.RemoveFolderNode(target);
+    tree.setCurrentItem(NextSelection(node));
+    tree.RemoveFolderNode(node);
 }

@@ -11,12 +11,22 @@
 #include "app/FrameState.h"
 #include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "tree/SubFolderScan.h"
 #include "view/CLumoraView.h"
 
 namespace {
 
 constexpr int kIconSize = 16;
+// A node's exact folder name (its bytes, escaped as DecodeFileName does); its text is what the
+// user sees of it.
+constexpr int kNodeNameRole = Qt::UserRole;
+
+QTreeWidgetItem *NamedNode(const QString &name) {
+    auto *node = new QTreeWidgetItem(QStringList{DisplayName(name)});
+    node->setData(0, kNodeNameRole, name);
+    return node;
+}
 
 bool IsRightButtonOnly(const QMouseEvent *event) {
     return event->button() == Qt::RightButton ||
@@ -69,7 +79,7 @@ void FolderTree::SetView(CLumoraView *view) {
 }
 
 QString FolderTree::GetNodeText(QTreeWidgetItem *node) const {
-    return node ? node->text(0) : QString();
+    return node ? node->data(0, kNodeNameRole).toString() : QString();
 }
 
 QString FolderTree::GetNodePath(QTreeWidgetItem *node) const {
@@ -80,7 +90,7 @@ QString FolderTree::GetNodePath(QTreeWidgetItem *node) const {
 
 QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetItem *parent,
                                               NodePosition position) {
-    auto *node = new QTreeWidgetItem(QStringList{text});
+    QTreeWidgetItem *node = NamedNode(text);
     node->setIcon(0, closedIcon_);
     node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 
@@ -96,7 +106,7 @@ QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetIt
         case NodePosition::Sorted:
             // Before the first sibling whose text sorts after the new one.
             for (int i = 0; i < count; ++i) {
-                if (QString::compare(holder->child(i)->text(0), text, Qt::CaseInsensitive) > 0) {
+                if (QString::compare(GetNodeText(holder->child(i)), text, Qt::CaseInsensitive) > 0) {
                     index = i;
                     break;
                 }
@@ -111,7 +121,7 @@ QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetIt
 }
 
 QTreeWidgetItem *FolderTree::NewFilledNode(const QString &name, bool hasChildren) const {
-    auto *node = new QTreeWidgetItem(QStringList{name});
+    QTreeWidgetItem *node = NamedNode(name);
     node->setIcon(0, folderIcon_);
     node->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator
                                               : QTreeWidgetItem::DontShowIndicatorWhenChildless);
@@ -137,7 +147,7 @@ void FolderTree::FillFolderNode(QTreeWidgetItem *parent, const QString &refreshP
     for (const SubFolder &subFolder : *subFolders) {
         if (!refreshPath.isEmpty() && selected && selected->parent() == parent &&
             subFolder.name == selectedText &&
-            FolderOf(JoinPath(folder, subFolder.name)) == refreshPath) {
+            FolderOf(JoinPath(folder, subFolder.name)) == WithoutTrailingSlash(refreshPath)) {
             keptMet = true;
             continue;
         }
@@ -203,7 +213,7 @@ void FolderTree::FindDownloadNodeAgain() {
     if (FolderOf(state_.downloadFolder) != GetNodePath(root)) return;
     const QString name = FileNameOf(state_.downloadFolder);
     for (int i = 0; i < root->childCount(); ++i) {
-        if (root->child(i)->text(0) == name) {
+        if (GetNodeText(root->child(i)) == name) {
             state_.downloadNode = root->child(i);
             return;
         }
@@ -211,6 +221,23 @@ void FolderTree::FindDownloadNodeAgain() {
 }
 
 QTreeWidgetItem *FolderTree::RootNode() const { return topLevelItem(0); }
+
+QTreeWidgetItem *FolderTree::FindNode(const QString &path) const {
+    QTreeWidgetItem *node = RootNode();
+    if (!node) return nullptr;
+    const QString rootPath = GetNodePath(node);
+    if (path == rootPath) return node;
+    const QString prefix = JoinPath(rootPath, QString());
+    if (!path.startsWith(prefix)) return nullptr;
+    for (const QString &name : path.mid(prefix.size()).split(u'/')) {
+        QTreeWidgetItem *child = nullptr;
+        for (int i = 0; i < node->childCount() && !child; ++i)
+            if (GetNodeText(node->child(i)) == name) child = node->child(i);
+        if (!child) return nullptr;
+        node = child;
+    }
+    return node;
+}
 
 void FolderTree::OnTreeItemExpanding(QTreeWidgetItem *node) {
     if (HasChildrenFlag(node) && node->childCount() == 0) FillFolderNode(node, QString());

@@ -57,6 +57,8 @@ public:
     // Removes `node` with its subtree.
     void RemoveFolderNode(QTreeWidgetItem *node);
     QTreeWidgetItem *RootNode() const;
+    // The node whose GetNodePath is `path`, or none when the tree holds no such node.
+    QTreeWidgetItem *FindNode(const QString &path) const;
     bool HasChildrenFlag(QTreeWidgetItem *node) const;
 
     void OnTreeItemExpanding(QTreeWidgetItem *node);

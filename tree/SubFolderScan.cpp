@@ -5,9 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cstring>
 #include <memory>
+
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -43,14 +44,14 @@ bool HasListableSubFolder(int parentFd, const char *name) {
 
 std::optional<std::vector<SubFolder>> ScanSubFolders(const QString &folder) {
     if (folder.isEmpty()) return std::nullopt;
-    DirHandle dir(opendir(QFile::encodeName(folder).constData()), closedir);
+    DirHandle dir(opendir(EncodeFileName(folder).constData()), closedir);
     if (!dir) return std::nullopt;
     const int fd = dirfd(dir.get());
     std::vector<SubFolder> found;
     while (const dirent *entry = readdir(dir.get())) {
         if (!IsListableSubFolder(fd, entry)) continue;
         found.push_back(
-            {QFile::decodeName(entry->d_name), HasListableSubFolder(fd, entry->d_name)});
+            {DecodeFileName(entry->d_name), HasListableSubFolder(fd, entry->d_name)});
     }
     return found;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTimer>
 
 #include "TreeFrameFixture.h"
@@ -168,6 +169,39 @@ TEST_F(DownloadFolderChoiceTest, StartUpWithoutARootAsksUntilAFolderIsAccepted) 
     ExpectRootIs(*frame, root);
     EXPECT_FALSE(frame->isVisible());
     EXPECT_TRUE(frame->updateTimer()->isActive());
+}
+
+// Without a config/ folder the choice cannot be stored; it still holds for the whole run, and the
+// download aims below it.
+TEST_F(DownloadFolderChoiceTest, ChoiceThatCannotBeStoredHoldsForTheRun) {
+    std::string aimedAt;
+    configure = [&aimedAt](FrameEnvironment &env) {
+        env.downloadServices.buildList = [&aimedAt](std::string dateFolder, DownloadBatch &) {
+            aimedAt = std::move(dateFolder);
+            return false;
+        };
+    };
+    prompter.QueueFolder(root);
+    auto frame = MakeFrame();
+    EXPECT_EQ(frame->state().downloadRoot, root);
+    EXPECT_EQ(frame->view()->m_strRoot, root);
+    EXPECT_EQ(frame->tree()->GetNodeText(frame->tree()->RootNode()), root);
+    frame->RouteCommand(ID_ACTION_DOWNLOAD);
+    EXPECT_EQ(FolderOf(QString::fromStdString(aimedAt)), root);
+    EXPECT_FALSE(QFileInfo::exists(folder.At("config")));
+}
+
+// "path=/x/pictures/" names the same root; a refresh around a selected child lists it once.
+TEST_F(DownloadFolderChoiceTest, StoredRootIsReadWithoutItsTrailingSlash) {
+    folder.MakeFolder("pictures/a");
+    folder.MakeFolder("pictures/b");
+    WriteSettings(root + "/");
+    auto frame = MakeFrame();
+    EXPECT_EQ(frame->state().downloadRoot, root);
+    FolderTree &tree = *frame->tree();
+    tree.setCurrentItem(ChildNamed(tree.RootNode(), "a"));
+    tree.RefreshFolderNode(tree.RootNode(), tree.GetNodePath(tree.RootNode()));
+    EXPECT_EQ(ChildTexts(tree.RootNode()), SubFoldersInListingOrder(root));
 }
 
 }  // namespace

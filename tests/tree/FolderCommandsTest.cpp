@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include "TreeFrameFixture.h"
 #include "TreeTestSupport.h"
 #include "app/CommandIds.h"
+#include "platform/FileNames.h"
 #include "view/CLumoraView.h"
 
 namespace {
@@ -200,6 +203,52 @@ TEST_F(FolderCommandsTest, PopupRefreshActsOnTheSelectedNode) {
     EXPECT_EQ(b->child(0), bChild);
     EXPECT_EQ(frame->state().popupNode, a);
     EXPECT_TRUE(prompter.shown().empty());
+}
+
+// A name that is not UTF-8 and its sibling that merely looks the same once decoded: the node of
+// the first removes exactly that folder.
+TEST_F(FolderCommandsTest, DeletesTheFolderOfTheNodeByItsExactBytes) {
+    const QByteArray base = EncodeFileName(root) + "/";
+    ASSERT_EQ(::mkdir(base + "x\xb8\xf6", 0777), 0);
+    ASSERT_EQ(::mkdir(base + "x\xef\xbf\xbd\xef\xbf\xbd", 0777), 0);
+    folder.WriteFile("pictures/x\uFFFD\uFFFD/kept.jpg", "data");
+    auto frame = Frame();
+    ASSERT_EQ(tree->RootNode()->childCount(), 2);
+    QTreeWidgetItem *broken = tree->FindNode(JoinPath(root, DecodeFileName("x\xb8\xf6")));
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->text(0), QStringLiteral("x\uFFFD\uFFFD"));  // as the user sees it
+
+    prompter.QueueAnswer(Answer::Yes);
+    Delete(*frame, broken, ID_EDIT_DELETE_FOLDER);
+    struct stat info {};
+    EXPECT_NE(::stat(base + "x\xb8\xf6", &info), 0);
+    EXPECT_TRUE(QFileInfo::exists(At("x\uFFFD\uFFFD/kept.jpg")));
+    EXPECT_EQ(tree->RootNode()->childCount(), 1);
+}
+
+// A refresh while the question is open (the progress timer of a download) replaces the node:
+// the confirmed deletion still happens, found again by its path.
+TEST_F(FolderCommandsTest, DeletionConfirmedWhileTheNodeWasReplacedStillHappens) {
+    Make({"a", "b"});
+    auto frame = Frame();
+    prompter.DuringNextMessage([this] { tree->RefreshFolderNode(nullptr, QString()); });
+    prompter.QueueAnswer(Answer::Yes);
+    Delete(*frame, Node("a"), ID_EDIT_DELETE_FOLDER);
+    EXPECT_FALSE(QFileInfo::exists(At("a")));
+    EXPECT_EQ(ChildTexts(tree->RootNode()), QStringList{"b"});
+    EXPECT_EQ(MessageTexts(prompter), QStringList{"删除后将不可恢复，确认要删除吗？"});
+}
+
+// After a group step at the tree's edge nothing is selected: the command asks, and fails.
+TEST_F(FolderCommandsTest, NoSelectedNodeAsksAndReportsTheFailure) {
+    Make({"a"});
+    auto frame = Frame();
+    tree->setCurrentItem(nullptr);
+    prompter.QueueAnswer(Answer::Yes);
+    frame->RouteCommand(ID_EDIT_DELETE_FOLDER);
+    EXPECT_EQ(MessageTexts(prompter),
+              (QStringList{"删除后将不可恢复，确认要删除吗？", "删除文件夹失败"}));
+    EXPECT_TRUE(QFileInfo(At("a")).isDir());
 }
 
 }  // namespace

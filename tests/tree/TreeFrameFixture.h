@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/MainFrame.h"
@@ -28,6 +29,7 @@ protected:
             kindAsked << path;
             return storageKind;
         };
+        if (configure) configure(env);
         auto frame = std::make_unique<CMainFrame>(std::move(env));
         EXPECT_TRUE(frame->Create());
         return frame;
@@ -38,6 +40,7 @@ protected:
     QString root;
     ScriptedPrompter prompter;
     StorageKind storageKind = StorageKind::Fixed;
+    std::function<void(FrameEnvironment &)> configure;  // further changes to the environment
     QStringList kindAsked;
 };
 
