@@ -7,6 +7,7 @@
 #include "download/DownloadProgress.h"
 #include "download/PictureTest.h"
 #include "download/TransferShutdown.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     }
     if (referrer == kUpdateReferrer) return Promote(partPath, localPath);
 
-    switch (JudgePicture(QString::fromUtf8(partPath))) {
+    switch (JudgePicture(DecodeFileName(partPath))) {
         case PictureVerdict::Accepted:
             return Promote(partPath, localPath);
         case PictureVerdict::TooSmall:

@@ -1,10 +1,8 @@
 #include "download/PictureTest.h"
 
-#include <QImage>
-#include <QImageReader>
 #include <cstdint>
 
-#include "platform/ImageReaderLimit.h"
+#include "platform/PictureRule.h"
 
 int PixelsToHimetric(int pixels) {
     constexpr std::int64_t kHimetricPerInch = 2540;
@@ -16,19 +14,14 @@ int PixelsToHimetric(int pixels) {
 }
 
 PictureVerdict JudgePicture(const QString &path) {
-    RaiseImageReaderLimit();  // the same pictures as the view accepts
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    const QSize natural = reader.size();
-    // A JPEG decodes every coefficient of its data either way; letting the decoder produce an
-    // eighth of the size skips most of the pixel work, and the test needs no pixels.
-    if (reader.format() == "jpeg" && natural.isValid())
-        reader.setScaledSize(QSize((natural.width() + 7) / 8, (natural.height() + 7) / 8));
-    const QImage picture = reader.read();
-    if (picture.isNull() || !natural.isValid()) return PictureVerdict::NotAPicture;
-    if (PixelsToHimetric(natural.width()) < kMinimumPictureHimetric ||
-        PixelsToHimetric(natural.height()) < kMinimumPictureHimetric)
+    // The view's own rule; a JPEG may decode at an eighth of its size, since the test needs no
+    // pixels and the decoder reads every coefficient either way.
+    const DecodedPicture picture = DecodePictureFile(path, DecodeScale::JpegEighth);
+    if (picture.image.isNull()) return PictureVerdict::NotAPicture;
+    // A JPEG that stops short of its end would be kept with grey rows: never a kept picture.
+    if (picture.format == "jpeg" && !JpegFileIsComplete(path)) return PictureVerdict::NotAPicture;
+    if (PixelsToHimetric(picture.naturalSize.width()) < kMinimumPictureHimetric ||
+        PixelsToHimetric(picture.naturalSize.height()) < kMinimumPictureHimetric)
         return PictureVerdict::TooSmall;
     return PictureVerdict::Accepted;
 }

@@ -15,5 +15,6 @@ enum class PictureVerdict {
     Accepted,
 };
 
-// Decodes the whole file, its format decided by its content, and judges its natural size.
+// Decodes the file under the view's picture rule, its format decided by its content, and judges
+// its natural size. A JPEG that does not reach its end marker is no picture here.
 PictureVerdict JudgePicture(const QString &path);

@@ -3,20 +3,15 @@
 #include <QImage>
 #include <QString>
 
-#include "platform/ImageReaderLimit.h"
-
 class QPainter;
 
 // Holder of the shown picture, decoded at its natural size in the decoder's own pixel layout:
 // palette and grey pictures keep their depth and colour table, alpha pictures keep their alpha.
 class CImage {
 public:
-    // Largest decoded picture accepted, checked against the file's header before decoding.
-    static constexpr int kMaxSide = 65535;             // the view keeps sizes in 16 bits
-    static constexpr qint64 kMaxBytes = kMaxDecodedPictureBytes;
-
-    // Decodes the file, its format decided by its content; false leaves the holder empty.
-    // The file is closed again before this returns.
+    // Decodes the file under the program's picture rule, its format decided by its content; a
+    // damaged picture shows what the decoder makes of it. False leaves the holder empty. The
+    // file is closed again before this returns.
     bool Load(const QString &path);
     void Destroy();
 

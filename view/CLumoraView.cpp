@@ -1,10 +1,11 @@
 #include "view/CLumoraView.h"
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -19,6 +20,7 @@
 #include "app/CommandIds.h"
 #include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "resources/ViewResources.h"
 #include "view/ViewTip.h"
@@ -111,7 +113,7 @@ void CLumoraView::LoadPath(const QString &requested) {
     m_strPath = path;
 
     if (IsPicturePath(path)) {
-        const QString name = FileNameOf(path);
+        const QString name = DisplayName(FileNameOf(path));
         SetCaption(name);
         if (m_image.Load(path)) {
             m_cyPicture = static_cast<quint16>(m_image.GetHeight());
@@ -131,7 +133,7 @@ void CLumoraView::LoadPath(const QString &requested) {
         return;
     }
 
-    SetCaption(path);
+    SetCaption(DisplayName(path));
     m_cyPicture = 0;
     m_cxPicture = 0;
     horizontalScrollBar()->setRange(0, 0);
@@ -269,11 +271,17 @@ void CLumoraView::OnDeletePicture() {
         ShowMessage(QStringLiteral("当前未浏览图片"));
         return;
     }
+    // The file the question names: a refresh while the box is open may load another picture.
+    const QString asked = m_strPath;
     const Answer answer =
         prompter_.ShowMessage(this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(),
                                      Buttons::YesNo, Icon::Question});
     if (answer != Answer::Yes) return;
-    QFile::remove(m_strPath);  // a failure is not reported; the file then stays listed
+    ::unlink(EncodeFileName(asked).constData());  // a failure is not reported; the file stays listed
+    if (m_strPath != asked) {
+        LoadPath(m_strPath);  // the neighbours are listed again, without the deleted file
+        return;
+    }
     QString next;
     if (!m_strNext.isEmpty()) {
         next = m_strNext;

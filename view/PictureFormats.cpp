@@ -2,49 +2,6 @@
 
 #include <cstring>
 
-bool JpegIsComplete(const uchar *data, qint64 size) {
-    // Marker segments are skipped by their length (an embedded thumbnail has its own end
-    // marker); in entropy-coded data 0xFF is followed only by a stuffed 0x00, a restart marker
-    // or the next marker.
-    qint64 at = 2;  // after the start-of-image marker
-    bool inScan = false;
-    while (at + 1 < size) {
-        if (inScan) {
-            const void *found = memchr(data + at, 0xFF, size_t(size - at));
-            if (!found) return false;
-            at = static_cast<const uchar *>(found) - data;
-            if (at + 1 >= size) return false;
-            const uchar next = data[at + 1];
-            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
-                at += 2;
-                continue;
-            }
-            if (next == 0xFF) {
-                ++at;
-                continue;
-            }
-            inScan = false;
-        }
-        if (data[at] != 0xFF) return false;
-        const uchar marker = data[at + 1];
-        if (marker == 0xFF) {  // fill byte before a marker
-            ++at;
-            continue;
-        }
-        if (marker == 0xD9) return true;
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            at += 2;
-            continue;
-        }
-        if (at + 3 >= size) return false;
-        const qint64 length = (qint64(data[at + 2]) << 8) | data[at + 3];
-        if (length < 2) return false;
-        at += 2 + length;
-        inScan = marker == 0xDA;
-    }
-    return false;
-}
-
 namespace {
 
 QList<QRgb> ReadTable(const uchar *data, qint64 size, qint64 at, int entries) {

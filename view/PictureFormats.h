@@ -6,10 +6,6 @@
 
 // What the decoders leave unsaid about a file's own format, read from its bytes.
 
-// Whether a JPEG stream reaches its end-of-image marker. The decoder fills a cut-off scan with
-// grey and reports success, so a truncated file is caught here.
-bool JpegIsComplete(const uchar *data, qint64 size);
-
 // The colour table of a GIF's first picture (its local table, else the global one); empty
 // when there is none. The decoder hands GIFs over as 32-bit pictures without it.
 QList<QRgb> GifColourTable(const uchar *data, qint64 size);

@@ -12,6 +12,7 @@
 
 #include "PictureFiles.h"
 #include "support/TestFolders.h"
+#include "download/PictureTest.h"
 #include "view/CImage.h"
 
 namespace {
@@ -34,20 +35,19 @@ TEST_P(CImageRefuses, FailsAndStaysEmpty) {
     EXPECT_EQ(image.GetWidth(), 0);
 }
 
-QByteArray TruncatedJpeg() {
-    const QByteArray whole = Encode(PatternImage(256, 256), "JPG", 90);
-    return whole.left(whole.size() * 2 / 3);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     BadInput, CImageRefuses,
     ::testing::Values(
         BadFile{"Empty", [] { return QByteArray(); }},
         BadFile{"Text", [] { return QByteArray("not a picture at all\n"); }},
-        BadFile{"TruncatedJpeg", TruncatedJpeg},
         BadFile{"JpegClaiming60000Square", [] { return JpegClaimingSize(60000, 60000); }},
         BadFile{"GifClaiming60000Square", [] { return GifClaimingSize(60000, 60000); }}),
     [](const auto &info) { return std::string(info.param.name); });
+
+QByteArray TruncatedJpeg() {
+    const QByteArray whole = Encode(PatternImage(256, 256), "JPG", 90);
+    return whole.left(whole.size() * 2 / 3);
+}
 
 QByteArray TruncatedProgressiveJpeg() {
     const QByteArray whole = ProgressiveJpeg(PatternImage(256, 256));
@@ -61,10 +61,63 @@ QByteArray TruncatedJpegWithThumbnail() {
     return whole.left(whole.size() - 500);
 }
 
-INSTANTIATE_TEST_SUITE_P(Truncated, CImageRefuses,
-                         ::testing::Values(BadFile{"Progressive", TruncatedProgressiveJpeg},
+class CImageShowsDamaged : public ::testing::TestWithParam<BadFile> {};
+
+// A damaged picture from elsewhere shows what the decoder makes of it, at its own size.
+TEST_P(CImageShowsDamaged, AtItsNaturalSize) {
+    TestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), GetParam().bytes());
+    CImage image;
+    ASSERT_TRUE(image.Load(path));
+    EXPECT_EQ(image.GetWidth(), 256);
+    EXPECT_EQ(image.GetHeight(), 256);
+}
+
+INSTANTIATE_TEST_SUITE_P(Truncated, CImageShowsDamaged,
+                         ::testing::Values(BadFile{"Baseline", TruncatedJpeg},
+                                           BadFile{"Progressive", TruncatedProgressiveJpeg},
                                            BadFile{"WithThumbnail", TruncatedJpegWithThumbnail}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// One rule for what a picture is: the download keeps only what the view shows.
+struct RuleCase {
+    const char *name;
+    std::function<QByteArray()> bytes;
+    qint64 sparseSize;  // > 0: the file is then stretched to this size with a hole
+    PictureVerdict kept;
+    bool shown;
+};
+
+void PrintTo(const RuleCase &c, std::ostream *os) { *os << c.name; }
+
+class PictureRuleTest : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(PictureRuleTest, TheDownloadKeepsOnlyWhatTheViewShows) {
+    const RuleCase &c = GetParam();
+    TestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), c.bytes());
+    if (c.sparseSize > 0) ASSERT_EQ(truncate(QFile::encodeName(path), c.sparseSize), 0);
+    CImage image;
+    EXPECT_EQ(image.Load(path), c.shown);
+    EXPECT_EQ(JudgePicture(path), c.kept);
+}
+
+QByteArray Photo() { return Encode(PatternImage(400, 400), "JPG", 90); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PictureRuleTest,
+    ::testing::Values(
+        RuleCase{"CompleteJpeg", Photo, 0, PictureVerdict::Accepted, true},
+        RuleCase{"JpegCutShort", [] { return Photo().left(Photo().size() * 2 / 3); }, 0,
+                 PictureVerdict::NotAPicture, true},
+        RuleCase{"JpegWithoutEndMarker", [] { return Photo().chopped(2); }, 0,
+                 PictureVerdict::NotAPicture, true},
+        RuleCase{"JpegClaimingMoreThanTheViewHolds", [] { return JpegClaimingSize(20000, 20000); },
+                 0, PictureVerdict::NotAPicture, false},
+        // 3 GB that begin with a good photo: refused before anything is read.
+        RuleCase{"FileLargerThanAnyPicture", Photo, 3LL << 30, PictureVerdict::NotAPicture,
+                 false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // Opening a FIFO for reading waits for a writer; the holder must not wait on one. The watcher
 // only ever gets in when the holder has the FIFO open, and then lets it go on.

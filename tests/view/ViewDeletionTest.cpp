@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -10,10 +13,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "PictureFiles.h"
 #include "ViewHarness.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -233,6 +238,59 @@ TEST(ViewPopup, RefreshFindsNewPicturesAndNoticesAVanishedOne) {
     EXPECT_TRUE(harness.view().m_hWndPrevLink->isVisible());
     EXPECT_EQ(harness.view().m_strPrev, added);
     EXPECT_FALSE(harness.view().m_hWndNextLink->isVisible());
+}
+
+// A refresh while the question is open may load another picture: the file the question named is
+// the one deleted.
+TEST(ViewDelete, DeletesTheFileTheQuestionNamed) {
+    Folder pictures{"a.jpg", "b.jpg", "c.jpg"};
+    ViewHarness harness;
+    harness.view().LoadPath(pictures.order[0]);
+    harness.prompter().DuringNextMessage([&] { harness.view().LoadPath(pictures.order[2]); });
+    harness.prompter().QueueAnswer(Answer::Yes);
+    harness.view().OnDeletePicture();
+    EXPECT_FALSE(QFile::exists(pictures.order[0]));
+    EXPECT_TRUE(QFile::exists(pictures.order[1]));
+    EXPECT_TRUE(QFile::exists(pictures.order[2]));
+    EXPECT_EQ(harness.view().m_strPath, pictures.order[2]);
+    EXPECT_NE(harness.view().m_strPrev, pictures.order[0]);
+}
+
+// Picture names that are not UTF-8 (unpacked from a GBK archive, say) show with replacement
+// marks, and stepping and deletion act on their exact bytes, never on a look-alike.
+TEST(ViewDelete, NamesThatAreNotUtf8AreSteppedAndDeletedByTheirBytes) {
+    TestFolder folder;
+    const QByteArray base = EncodeFileName(folder.path()) + "/";
+    const QByteArray picture = Picture();
+    for (const QByteArray name : {QByteArray("p\xb8.jpg"), QByteArray("q\xf6.jpg")}) {
+        // Names Qt's own file functions cannot spell.
+        const int fd = ::open(base + name, O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, picture.constData(), picture.size()), picture.size());
+        ::close(fd);
+    }
+    folder.WriteFile(QStringLiteral("p\uFFFD.jpg"), picture);  // the look-alike
+    const std::vector<QString> order = [&] {
+        std::vector<QString> paths;
+        for (const QString &name : ListedNames(folder.path(), true))
+            paths.push_back(JoinPath(folder.path(), name));
+        return paths;
+    }();
+    ASSERT_EQ(order.size(), 3u);
+    const QString shown = JoinPath(folder.path(), DecodeFileName("p\xb8.jpg"));
+    ViewHarness harness;
+    harness.view().LoadPath(shown);
+    EXPECT_FALSE(harness.view().m_image.IsNull());
+    EXPECT_EQ(harness.caption(), QStringLiteral("Lumora 1.00 - p\uFFFD.jpg"));
+    const auto at = std::find(order.begin(), order.end(), shown) - order.begin();
+    EXPECT_EQ(harness.view().m_strNext, at + 1 < 3 ? order[at + 1] : QString());
+
+    harness.prompter().QueueAnswer(Answer::Yes);
+    harness.view().OnDeletePicture();
+    struct stat info {};
+    EXPECT_NE(::stat(base + "p\xb8.jpg", &info), 0);
+    EXPECT_EQ(::stat(base + "q\xf6.jpg", &info), 0);
+    EXPECT_TRUE(QFile::exists(folder.At(QStringLiteral("p\uFFFD.jpg"))));
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// One rule for what a picture is, shared by the view and the download's picture test, so that
+// every file the download keeps is a file the view shows.
+
+// Largest picture accepted: its sides fit the view's 16-bit sizes and its pixels (4 bytes
+// each assumed) the decoder's allocation limit.
+inline constexpr int kMaxPictureSide = 65535;
+inline constexpr qint64 kMaxDecodedPictureBytes = 1024LL << 20;
+// No encoded picture within those limits is larger than its decoded pixels; a bigger file is
+// refused before anything of it is read.
+inline constexpr qint64 kMaxPictureFileBytes = kMaxDecodedPictureBytes;
+
+bool IsAcceptablePictureSize(const QSize &size);
+
+enum class DecodeScale {
+    Natural,       // every pixel
+    JpegEighth,    // a JPEG decodes at an eighth of its size (the natural size is still reported)
+};
+
+struct DecodedPicture {
+    QImage image;      // null: not a picture under the rule
+    QSize naturalSize; // the picture's own size
+    QByteArray format; // the decoder's name for the format, from the content
+    QByteArray head;   // for a GIF, the file's first bytes (its colour tables live there)
+};
+
+// Decodes the file at `path` under the rule: only a regular file (a FIFO or device is never
+// read, so nothing blocks), at most kMaxPictureFileBytes, its size judged from its header before
+// any pixel is allocated, the format decided from the content, no EXIF rotation.
+DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale);
+
+// Whether a JPEG stream reaches its end-of-image marker. The decoder fills a cut-off scan with
+// grey and reports success, so a truncated file is caught here.
+bool JpegIsComplete(const uchar *data, qint64 size);
+// The same for the file at `path`, read in small pieces.
+bool JpegFileIsComplete(const QString &path);
