@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include "platform/FileNames.h"
+
 namespace {
 
 const QString kSection = QStringLiteral("config");
@@ -49,19 +51,43 @@ QString StoredForm(const QString &value) {
     return value;
 }
 
+// Each line keeps its own ending, so a file with mixed CRLF and LF lines is read line by line
+// and written back as it was. The bytes are kept as they are, valid UTF-8 or not.
 struct IniText {
     QStringList lines;
-    QString newline = QStringLiteral("\n");
+    QStringList endings;  // "\r\n", "\n", or "" for a last line without one
+    QString newline = QStringLiteral("\n");  // for lines the program adds: the file's first ending
+
+    void Insert(qsizetype at, const QString &line) {
+        lines.insert(at, line);
+        endings.insert(at, newline);
+    }
+    QByteArray Bytes() const {
+        QString text;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            text += lines[i] + (endings[i].isEmpty() ? newline : endings[i]);
+        return EncodeFileName(text);
+    }
 };
 
 std::optional<IniText> ReadIni(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = DecodeFileName(file.readAll());
     IniText ini;
-    if (text.contains(QStringLiteral("\r\n"))) ini.newline = QStringLiteral("\r\n");
-    ini.lines = text.split(ini.newline);
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) ini.lines.removeLast();
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype lf = text.indexOf(u'\n', at);
+        if (lf < 0) {
+            ini.lines.append(text.mid(at));
+            ini.endings.append(QString());
+            break;
+        }
+        const bool crlf = lf > at && text[lf - 1] == u'\r';
+        ini.lines.append(text.mid(at, lf - at - (crlf ? 1 : 0)));
+        ini.endings.append(crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
+        at = lf + 1;
+    }
+    if (!ini.endings.isEmpty() && !ini.endings.first().isEmpty()) ini.newline = ini.endings.first();
     return ini;
 }
 
@@ -91,7 +117,10 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
     if (value.contains(u'\n') || value.contains(u'\r')) return;
     const QFileInfo info(filePath_);
     if (info.exists() && !info.isWritable()) return;  // a read-only file keeps its contents
-    IniText ini = ReadIni(filePath_).value_or(IniText{});
+    std::optional<IniText> read = ReadIni(filePath_);
+    // A file that exists but cannot be read is never replaced by one holding only this key.
+    if (!read && info.exists()) return;
+    IniText ini = read.value_or(IniText{});
 
     qsizetype sectionStart = -1;  // index of the header line
     qsizetype insertAt = -1;      // after the section's last non-blank line
@@ -113,15 +142,18 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
         if (!ini.lines[i].trimmed().isEmpty()) insertAt = i;
     }
     if (sectionStart == -1) {
-        if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty()) ini.lines.append(QString());
-        ini.lines.append(u'[' + kSection + u']');
-        ini.lines.append(key + u'=' + StoredForm(value));
+        if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
+            ini.Insert(ini.lines.size(), QString());
+        ini.Insert(ini.lines.size(), u'[' + kSection + u']');
+        ini.Insert(ini.lines.size(), key + u'=' + StoredForm(value));
     } else if (insertAt >= 0) {
-        ini.lines.insert(insertAt + 1, key + u'=' + StoredForm(value));
+        ini.Insert(insertAt + 1, key + u'=' + StoredForm(value));
     }
 
     QSaveFile file(filePath_);
+    // In a folder that takes no new file the file is written in place; the atomic replace needs one.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) return;  // no config folder: the write is lost
-    file.write((ini.lines.join(ini.newline) + ini.newline).toUtf8());
+    file.write(ini.Bytes());
     file.commit();
 }

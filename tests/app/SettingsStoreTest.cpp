@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 
 #include "app/SettingsStore.h"
 #include "support/TestFolders.h"
@@ -147,6 +149,37 @@ TEST_F(SettingsStoreTest, InterruptedWritesNeverCorruptTheFile) {
         EXPECT_TRUE(path == "/first" || path == "/second") << path.toStdString();
         EXPECT_EQ(store.ReadSetting("custom", 5000), padding);
     }
+}
+
+TEST_F(SettingsStoreTest, MixedLineEndsKeepEveryKeyAndEveryLineItsEnding) {
+    folder.WriteFile("config/t.ini", "[config]\r\nisLink=1\nreadDoc=1\r\npath=/p\n");
+    EXPECT_EQ(store.ReadSetting("isLink", 260), "1");
+    EXPECT_EQ(store.ReadSetting("readDoc", 2), "1");
+    EXPECT_EQ(store.ReadSetting("path", 260), "/p");
+    store.WriteSetting("showTip", "0");
+    EXPECT_EQ(ReadWholeFile(folder.At("config/t.ini")),
+              "[config]\r\nisLink=1\nreadDoc=1\r\npath=/p\nshowTip=0\r\n");
+}
+
+TEST_F(SettingsStoreTest, FileThatCannotBeReadIsNeverReplaced) {
+    const QString path = folder.WriteFile("config/t.ini", "[config]\npath=/kept\nisLink=1\n");
+    ASSERT_EQ(chmod(QFile::encodeName(path), 0200), 0);
+    {
+        FilePermissionsEnforced enforced;
+        store.WriteSetting("readDoc", "1");
+    }
+    EXPECT_EQ(ReadWholeFile(path), "[config]\npath=/kept\nisLink=1\n");
+}
+
+TEST_F(SettingsStoreTest, WritableFileInAReadOnlyFolderStillTakesTheWrite) {
+    const QString path = folder.WriteFile("config/t.ini", "[config]\nisLink=1\n");
+    ASSERT_EQ(chmod(QFile::encodeName(folder.At("config")), 0555), 0);
+    {
+        FilePermissionsEnforced enforced;
+        store.WriteSetting("readDoc", "1");
+    }
+    chmod(QFile::encodeName(folder.At("config")), 0755);
+    EXPECT_EQ(ReadWholeFile(path), "[config]\nisLink=1\nreadDoc=1\n");
 }
 
 }  // namespace

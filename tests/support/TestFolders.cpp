@@ -1,5 +1,9 @@
 #include "support/TestFolders.h"
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,4 +39,31 @@ CurrentDirectoryGuard::~CurrentDirectoryGuard() { QDir::setCurrent(previous_); }
 QByteArray ReadWholeFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+namespace {
+
+struct Capabilities {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    Capabilities() { syscall(SYS_capget, &header, data); }
+    void Apply() { syscall(SYS_capset, &header, data); }
+};
+
+}  // namespace
+
+FilePermissionsEnforced::FilePermissionsEnforced() {
+    Capabilities caps;
+    effective_[0] = caps.data[0].effective;
+    effective_[1] = caps.data[1].effective;
+    caps.data[0].effective &=
+        ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+    caps.Apply();
+}
+
+FilePermissionsEnforced::~FilePermissionsEnforced() {
+    Capabilities caps;
+    caps.data[0].effective = effective_[0];
+    caps.data[1].effective = effective_[1];
+    caps.Apply();
 }

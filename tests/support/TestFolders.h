@@ -34,3 +34,14 @@ private:
 };
 
 QByteArray ReadWholeFile(const QString &path);
+
+// File permissions hold on the calling thread for the guard's lifetime, even for root (CI runs
+// as root): the capabilities that override them are dropped from its effective set.
+class FilePermissionsEnforced {
+public:
+    FilePermissionsEnforced();
+    ~FilePermissionsEnforced();
+
+private:
+    unsigned effective_[2] = {0, 0};
+};
