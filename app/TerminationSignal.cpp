@@ -3,9 +3,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <csignal>
+
+#include "download/TransferShutdown.h"
 
 namespace {
 
@@ -24,6 +27,9 @@ void CloseOnTerminationSignal(QWidget *window) {
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char byte;
         [[maybe_unused]] ssize_t got = ::read(signalPipe[1], &byte, 1);
+        // Closing would end the dialog's loop as if it had been answered.
+        if (!window->isVisible()) EndProcessDuringTransfers(0);
+        if (QApplication::activeModalWidget()) EndProcessDuringTransfers(1);
         window->close();
     });
     struct sigaction action {};

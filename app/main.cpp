@@ -2,10 +2,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <optional>
 
 #include "app/AcceleratorFilter.h"
 #include "app/FrameEnvironment.h"
 #include "app/MainFrame.h"
+#include "app/StartupGuard.h"
 #include "app/TerminationSignal.h"
 #include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
@@ -14,7 +16,9 @@
 // a frame that cannot be created ends with 0.
 int main(int argc, char *argv[]) {
     curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before any worker or update thread
+    std::optional<StartupGuard> startup(std::in_place);  // no display: exit code 0, not an abort
     QApplication app(argc, argv);
+    startup.reset();
     app.setQuitOnLastWindowClosed(false);
 
     QtPrompter prompter;
@@ -26,7 +30,10 @@ int main(int argc, char *argv[]) {
                      &frame, &CMainFrame::OnIdle);
     CloseOnTerminationSignal(&frame);
 
-    if (!frame.Create()) return 0;
+    if (!frame.Create()) {
+        ReportNoMainWindow("its creation failed");
+        return 0;
+    }
     frame.show();
     const int exitCode = app.exec();
     // Workers still fetching: end here, before the frame, Qt and libcurl are torn down under them.

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/MainFrame.h"
+#include "download/TransferShutdown.h"
 #include "update/UpdateChecker.h"
 
 namespace {
@@ -38,7 +39,10 @@ void OnUpdateTimer(CMainFrame &frame) {
     const FrameEnvironment &env = frame.environment();
     // Marked before the thread starts, so that a menu check in between does nothing.
     updateState = 1;
-    std::thread([prompter = env.prompter, services = env.updateServices] {
+    // Counted as running, so that the program ends at once rather than tear down the prompter
+    // and the rest under it.
+    auto running = std::make_shared<RunningTransferScope>();
+    std::thread([prompter = env.prompter, services = env.updateServices, running] {
         UpdateChecker(true, *prompter, services);
     }).detach();
 }

@@ -20,12 +20,9 @@ bool CatchesTerm(qint64 pid) {
     return false;
 }
 
-// Starts the real program in a prepared working folder and closes its window the way a session
-// does, with SIGTERM.
-int RunAndClose(const QStringList &arguments) {
-    TestFolder folder;
-    const QString root = folder.MakeFolder("pictures");
-    folder.WriteAnsweredSettings(root);
+// Starts the real program in `folder` and ends it the way a session does, with SIGTERM, once it
+// handles the signal. The exit code, or a negative value when it did not end normally.
+int RunAndTerminate(const TestFolder &folder, const QStringList &arguments = {}) {
     QProcess program;
     program.setWorkingDirectory(folder.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -45,10 +42,63 @@ int RunAndClose(const QStringList &arguments) {
     return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -3;
 }
 
+int RunAndClose(const QStringList &arguments) {
+    TestFolder folder;
+    folder.WriteAnsweredSettings(folder.MakeFolder("pictures"));
+    return RunAndTerminate(folder, arguments);
+}
+
 TEST(ExitCodeTest, NormalCloseEndsWithOne) { EXPECT_EQ(RunAndClose({}), 1); }
 
 TEST(ExitCodeTest, CommandLineIsIgnored) {
     EXPECT_EQ(RunAndClose({"--download", "/tmp/elsewhere", "x.jpg"}), 1);
 }
+
+struct StartQuestionCase {
+    const char *name;
+    QByteArray settings;  // what config/t.ini holds before the start
+};
+
+void PrintTo(const StartQuestionCase &c, std::ostream *os) { *os << c.name; }
+
+class SignalDuringStartTest : public ::testing::TestWithParam<StartQuestionCase> {};
+
+// The session ends while a question of the start is open: the program ends at once, without
+// spinning, and takes nothing as answered.
+TEST_P(SignalDuringStartTest, EndsAtOnceAndStoresNoAnswer) {
+    TestFolder folder;
+    folder.WriteFile("config/t.ini", GetParam().settings);
+    EXPECT_EQ(RunAndTerminate(folder), 0);
+    EXPECT_EQ(ReadWholeFile(folder.At("config/t.ini")), GetParam().settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Questions, SignalDuringStartTest,
+    ::testing::Values(StartQuestionCase{"HelpQuestion", "[config]\n"},
+                      StartQuestionCase{"FolderChoice", "[config]\nreadDoc=1\nisLink=1\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+class NoDisplayTest : public ::testing::TestWithParam<const char *> {};
+
+// Qt itself would abort; the frame cannot be created, which ends with exit code 0.
+TEST_P(NoDisplayTest, EndsWithZeroAndOneLine) {
+    TestFolder folder;
+    QProcess program;
+    program.setWorkingDirectory(folder.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", GetParam());
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(env);
+    program.start(LUMORA_EXECUTABLE, {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const QList<QByteArray> lines = program.readAllStandardError().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("lumora: ")) << lines[0].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, NoDisplayTest, ::testing::Values("xcb", "nosuchplatform"));
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
@@ -293,5 +295,36 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, false},
                       KeyCase{Qt::Key_C, Qt::NoModifier, false}, KeyCase{Qt::Key_F5, Qt::NoModifier, false},
                       KeyCase{Qt::Key_N, Qt::ControlModifier | Qt::KeypadModifier, true}));
+
+// While a menu is open its highlighted item's prompt stands alone in the status bar; an item
+// without one shows nothing, neither the download's status text nor its progress bar.
+TEST_F(MainFrameTest, HighlightedMenuItemShowsItsPromptAlone) {
+    auto frame = MakeFrame();
+    frame->show();
+    frame->SetStatusText(QStringLiteral("正在下载"));
+    QLabel *prompt = frame->findChild<QLabel *>(QStringLiteral("menuPrompt"));
+    ASSERT_NE(prompt, nullptr);
+    const auto highlight = [&](int id) {
+        QAction *item = frame->MenuAction(id);
+        QMenu *menu = nullptr;
+        for (QAction *popup : frame->menuBar()->actions())
+            if (popup->menu()->actions().contains(item)) menu = popup->menu();
+        frame->menuBar()->setActiveAction(menu->menuAction());
+        menu->setActiveAction(item);
+        return menu;
+    };
+
+    QMenu *edit = highlight(ID_EDIT_DELETE_FOLDER);
+    EXPECT_FALSE(frame->StatusPart()->isVisible());
+    EXPECT_EQ(prompt->text(), QStringLiteral("删除文件夹"));
+    edit->hide();
+    QMenu *file = highlight(ID_APP_EXIT);
+    EXPECT_FALSE(frame->StatusPart()->isVisible());
+    EXPECT_EQ(prompt->text(), QString());
+    file->hide();
+    EXPECT_TRUE(frame->StatusPart()->isVisible());
+    EXPECT_EQ(frame->StatusText(), QStringLiteral("正在下载"));
+    EXPECT_FALSE(prompt->isVisible());
+}
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
 #include "FakeUpdateService.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
+#include "download/TransferShutdown.h"
 #include "platform/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"
@@ -151,6 +153,26 @@ TEST_F(UpdateCommandTest, MenuAfterTheTimerCheckRunsAgain) {
     frame->RouteCommand(ID_HELP_CHECK_VERSION);
     EXPECT_EQ(service.versionRequests(), 2);
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
+}
+
+// The silent check counts as running until it ends, so that closing the program meanwhile ends it
+// at once instead of tearing down the prompter and the rest under the check.
+TEST_F(UpdateCommandTest, SilentCheckCountsAsRunningUntilItEnds) {
+    std::promise<void> answer;
+    std::shared_future<void> answered = answer.get_future().share();
+    std::atomic<bool> asked{false};
+    UpdateServices services;
+    services.requestVersionList = [&asked, answered] {
+        asked = true;
+        answered.wait();
+        return std::vector<std::string>{};
+    };
+    auto frame = MakeFrame(services);
+    OnUpdateTimer(*frame);
+    ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
+    EXPECT_TRUE(TransfersRunning());
+    answer.set_value();
+    EXPECT_TRUE(WaitUntil([] { return !TransfersRunning(); }));
 }
 
 }  // namespace
