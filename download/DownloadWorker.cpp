@@ -15,15 +15,16 @@ int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
     const auto size = static_cast<std::int16_t>(std::min(batch.size(), kMaxBatchTasks));
     const int number = progress.batchSize.exchange(size) == 0 ? 0 : 1;
     const CurlHandle handle = MakeCurlHandle();
-    std::atomic<std::int32_t> &next = progress.nextIndex[number];
-    next = number;
-    // Bounded by its own claim rather than the shared counter: once past the end, a worker never
-    // reads the counters again, so a download started right after it cannot steer it.
+    // The index lives here and is only published: a download started meanwhile resets the shared
+    // counters, and must never send this worker back over its own batch.
+    std::int32_t next = number;
+    progress.nextIndex[number] = next;
     while (next < size) {
         const DownloadTask task = batch[static_cast<std::size_t>(next)];
         if (handle)
             FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
         next += 2;
+        progress.nextIndex[number] = next;
     }
     return 0;
 }

@@ -10,9 +10,10 @@
 // A batch never holds more tasks than the signed 16-bit progress counter can count.
 inline constexpr std::size_t kMaxBatchTasks = 32767;
 
-// Longest title kept: the file name "<title> <n>.jpg.part" must stay within the 255-byte name
-// limit of the usual Linux file systems for every n up to kMaxBatchTasks.
-inline constexpr std::size_t kMaxTitleBytes = 240;
+// Longest title kept: every name a download writes, up to "<title> <n>.jpg.<k>.part" of
+// overlapping transfers, must stay within the 255-byte name limit of the usual Linux file
+// systems for every n up to kMaxBatchTasks and k up to 99999.
+inline constexpr std::size_t kMaxTitleBytes = 255 - (1 + 5 + 4 + 6 + 5);
 
 // Empties the batch, fetches today's picture list and appends one task per entry. Returns false
 // when the service gave no list text (the batch stays empty), true otherwise.

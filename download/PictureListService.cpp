@@ -2,13 +2,82 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "soapwebserviceHttpBindingProxy.h"
 #include "webserviceHttpBinding.nsmap"  // the runtime's global namespace table
 
 namespace {
+
+// Continuation bytes a lead byte needs, and the allowed range of the first of them, which
+// excludes overlong forms, surrogates and code points above U+10FFFF. needed 0: no lead byte.
+struct SequenceShape {
+    std::size_t needed = 0;
+    unsigned char low = 0x80, high = 0xBF;
+};
+
+SequenceShape ShapeOf(unsigned char lead) {
+    SequenceShape shape;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        shape.needed = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        shape.needed = 2;
+        if (lead == 0xE0) shape.low = 0xA0;
+        if (lead == 0xED) shape.high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        shape.needed = 3;
+        if (lead == 0xF0) shape.low = 0x90;
+        if (lead == 0xF4) shape.high = 0x8F;
+    }
+    return shape;
+}
+
+bool FitsAt(const SequenceShape &shape, std::size_t index, unsigned char next) {
+    return index == 1 ? next >= shape.low && next <= shape.high : next >= 0x80 && next <= 0xBF;
+}
+
+// Valid UTF-8 is appended as it is; each invalid sequence becomes one "?".
+void AppendCleanUtf8(std::string_view utf8, std::string &result) {
+    result.reserve(result.size() + utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            result += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        const SequenceShape shape = ShapeOf(lead);
+        std::size_t length = 1;
+        while (length <= shape.needed && i + length < utf8.size() &&
+               FitsAt(shape, length, static_cast<unsigned char>(utf8[i + length])))
+            ++length;
+        if (shape.needed > 0 && length == shape.needed + 1) {
+            result.append(utf8.substr(i, length));
+        } else {
+            result += '?';  // one "?" for the longest broken start of a sequence
+        }
+        i += length;
+    }
+}
+
+// Length of the valid start of a sequence that ends `text` unfinished; 0 when there is none.
+std::size_t OpenSequenceLength(std::string_view text) {
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if (byte >= 0x80 && byte <= 0xBF) continue;  // a continuation byte: the lead lies before
+        const SequenceShape shape = ShapeOf(byte);
+        if (shape.needed < back) return 0;
+        for (std::size_t i = 1; i < back; ++i)
+            if (!FitsAt(shape, i, static_cast<unsigned char>(text[text.size() - back + i])))
+                return 0;
+        return back;
+    }
+    return 0;
+}
 
 // gSOAP takes positive time-outs as seconds and negative ones as microseconds; 0 means none.
 int GsoapTimeout(std::chrono::milliseconds timeout) {
@@ -20,17 +89,34 @@ int GsoapTimeout(std::chrono::milliseconds timeout) {
     return -static_cast<int>(ms * 1000);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// The smaller of a time-out (0: none) and the time left until `deadline`, at least 1 ms.
+std::chrono::milliseconds Bounded(std::chrono::milliseconds timeout, Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto bounded = timeout.count() > 0 ? std::min(timeout, left) : left;
+    return std::max(bounded, std::chrono::milliseconds(1));
+}
+
 // One proxy per call, on the caller's stack: UTF-8 strings pass unchanged, plain HTTP, no header.
+// Every read waits at most until the call's deadline, and the answer's bytes pass the "?" rule
+// before the runtime parses them (it would read a stray byte as Latin-1 and re-encode it).
 class ServiceCall {
 public:
     explicit ServiceCall(const ServiceOptions &options)
         : endpoint_(options.endpoint.empty() ? ServiceEndpoint() : options.endpoint),
+          receiveTimeout_(options.receiveTimeout),
           proxy_(SOAP_C_UTFSTRING) {
+        if (options.callDeadline.count() > 0) deadline_ = Clock::now() + options.callDeadline;
         proxy_.soap_endpoint = endpoint_.c_str();
-        proxy_.connect_timeout = GsoapTimeout(options.connectTimeout);
-        proxy_.send_timeout = GsoapTimeout(options.sendTimeout);
-        proxy_.recv_timeout = GsoapTimeout(options.receiveTimeout);
+        proxy_.connect_timeout = GsoapTimeout(Limited(options.connectTimeout));
+        proxy_.send_timeout = GsoapTimeout(Limited(options.sendTimeout));
+        proxy_.recv_timeout = GsoapTimeout(Limited(options.receiveTimeout));
         proxy_.socket_flags = MSG_NOSIGNAL;  // a peer that hangs up must not raise SIGPIPE
+        proxy_.user = this;
+        runtimeReceive_ = proxy_.frecv;
+        proxy_.frecv = &ServiceCall::ReceiveBeforeDeadline;
+        proxy_.ffilterrecv = &ServiceCall::FilterUtf8;
     }
     ~ServiceCall() { proxy_.destroy(); }
     ServiceCall(const ServiceCall &) = delete;
@@ -45,7 +131,40 @@ public:
     }
 
 private:
+    std::chrono::milliseconds Limited(std::chrono::milliseconds timeout) const {
+        return deadline_ ? Bounded(timeout, *deadline_) : timeout;
+    }
+
+    static size_t ReceiveBeforeDeadline(struct soap *soap, char *buffer, size_t length) {
+        auto *call = static_cast<ServiceCall *>(soap->user);
+        if (call->deadline_) {
+            if (Clock::now() >= *call->deadline_) return 0;  // read as the end: the call fails
+            soap->recv_timeout = GsoapTimeout(call->Limited(call->receiveTimeout_));
+        }
+        return call->runtimeReceive_(soap, buffer, length);
+    }
+
+    // Called with the bytes just received (`*length` of them), or with none to collect what is
+    // still held; writes at most `capacity` cleaned bytes back into `buffer`.
+    static int FilterUtf8(struct soap *soap, char *buffer, size_t *length, size_t capacity) {
+        auto *call = static_cast<ServiceCall *>(soap->user);
+        if (*length > 0) {
+            call->cleaned_ += call->cleaner_.Clean(std::string_view(buffer, *length));
+        } else if (soap->recverror) {
+            call->cleaned_ += call->cleaner_.Finish();
+        }
+        *length = std::min(capacity, call->cleaned_.size());
+        std::memcpy(buffer, call->cleaned_.data(), *length);
+        call->cleaned_.erase(0, *length);
+        return SOAP_OK;
+    }
+
     std::string endpoint_;
+    std::chrono::milliseconds receiveTimeout_;
+    std::optional<Clock::time_point> deadline_;
+    Utf8StreamCleaner cleaner_;
+    std::string cleaned_;  // cleaned bytes the runtime has not taken yet
+    size_t (*runtimeReceive_)(struct soap *, char *, size_t) = nullptr;
     webserviceHttpBindingProxy proxy_;
 };
 
@@ -87,46 +206,23 @@ std::vector<std::string> RequestVersionList(const ServiceOptions &options) {
 }
 
 std::string Utf8ToSystemCodePage(std::string_view utf8) {
-    utf8 = utf8.substr(0, utf8.find('\0'));
     std::string result;
-    result.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            result += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        // Continuation bytes still needed, and the allowed range of the first of them, which
-        // excludes overlong forms, surrogates and code points above U+10FFFF.
-        std::size_t needed = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            needed = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            needed = 2;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            needed = 3;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        }
-        std::size_t length = 1;
-        while (length <= needed && i + length < utf8.size()) {
-            const auto next = static_cast<unsigned char>(utf8[i + length]);
-            const bool fits =
-                length == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
-            if (!fits) break;
-            ++length;
-        }
-        if (needed > 0 && length == needed + 1) {
-            result.append(utf8.substr(i, length));
-        } else {
-            result += '?';  // one "?" for the longest broken start of a sequence
-        }
-        i += length;
-    }
+    AppendCleanUtf8(utf8.substr(0, utf8.find('\0')), result);
     return result;
+}
+
+std::string Utf8StreamCleaner::Clean(std::string_view piece) {
+    held_.append(piece);
+    const std::size_t open = OpenSequenceLength(held_);
+    std::string clean;
+    AppendCleanUtf8(std::string_view(held_).substr(0, held_.size() - open), clean);
+    held_.erase(0, held_.size() - open);
+    return clean;
+}
+
+std::string Utf8StreamCleaner::Finish() {
+    std::string clean;
+    AppendCleanUtf8(held_, clean);
+    held_.clear();
+    return clean;
 }

@@ -11,7 +11,10 @@ struct ServiceOptions {
     std::string endpoint;  // "" means ServiceEndpoint()
     std::chrono::milliseconds connectTimeout{std::chrono::seconds(30)};
     std::chrono::milliseconds sendTimeout{std::chrono::seconds(100)};
-    std::chrono::milliseconds receiveTimeout{std::chrono::seconds(100)};
+    std::chrono::milliseconds receiveTimeout{std::chrono::seconds(100)};  // per read
+    // The whole call, from the connection to the answer's last byte: a service that trickles
+    // its answer cannot hold the caller longer.
+    std::chrono::milliseconds callDeadline{std::chrono::seconds(100)};
 };
 
 // LUMORA_SERVICE_ENDPOINT when set and not empty, else the build-time default.
@@ -28,5 +31,19 @@ std::vector<std::string> RequestVersionList();
 std::vector<std::string> RequestVersionList(const ServiceOptions &options);
 
 // Narrow strings are UTF-8 here: valid UTF-8 is kept, each invalid sequence becomes "?", and the
-// text ends at its first NUL byte.
+// text ends at its first NUL byte. The same rule applies to the answers' bytes as they arrive,
+// before the SOAP runtime reads them.
 std::string Utf8ToSystemCodePage(std::string_view utf8);
+
+// The "?" rule over a stream that arrives in pieces: a sequence cut by the end of one piece is
+// completed by the next, and one still cut when the stream ends becomes "?".
+class Utf8StreamCleaner {
+public:
+    // The cleaned text of `piece` after what came before.
+    std::string Clean(std::string_view piece);
+    // What is still held back when the stream ends.
+    std::string Finish();
+
+private:
+    std::string held_;
+};

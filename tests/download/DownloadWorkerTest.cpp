@@ -110,4 +110,22 @@ TEST(DownloadWorker, DetachedWorkersOutliveTheirStarterAndKeepTheBatch) {
         EXPECT_TRUE(QFileInfo::exists(folder.At(QString("t/t %1.jpg").arg(i)))) << i;
 }
 
+// A new download resets the shared counters; a worker still on the old batch goes on from its
+// own place instead of fetching again what it already fetched.
+TEST(DownloadWorker, ResetOfTheCountersNeverSendsAWorkerBack) {
+    LoopbackPictureServer server;
+    TestFolder folder;
+    const auto batch = MakeBatch(server, folder, 5);
+    const QByteArray picture = JpegOfSize(400, 400);
+    server.PutStalled("/p2.jpg", picture, static_cast<std::size_t>(picture.size() / 2));
+    DownloadProgress progress;
+    std::thread worker([&] { DownloadWorker(batch, progress); });
+    while (server.requestedPaths().size() < 2) std::this_thread::yield();
+    progress.Reset();
+    server.ReleaseStalled();
+    worker.join();
+    EXPECT_EQ(server.requestedPaths(), PathsOf({0, 2, 4}));
+    EXPECT_EQ(progress.nextIndex[0], 6);
+}
+
 }  // namespace

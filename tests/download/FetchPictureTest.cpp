@@ -10,6 +10,7 @@
 #include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
+#include "download/ListBuilder.h"
 #include "download/PictureTest.h"
 #include "support/TestFolders.h"
 
@@ -178,6 +179,31 @@ TEST(FetchPicture, OverlappingTransfersToOneNameEachWriteTheirOwnFile) {
     EXPECT_TRUE(slowResult);
     EXPECT_EQ(ReadWholeFile(local), picture);
     EXPECT_EQ(QDir(folder.At("t")).entryList(QDir::Files), QStringList{"t 1.jpg"});
+}
+
+// A title cut to the longest kept, the highest picture number, and a second transfer of the same
+// name while the first still runs: every name written fits the file system's limit.
+TEST(FetchPicture, LongestTitleFitsEvenBesideAnOverlappingTransfer) {
+    LoopbackPictureServer server;
+    const QByteArray picture = JpegOfSize(400, 400);
+    server.PutStalled("/slow.jpg", picture, static_cast<std::size_t>(picture.size() / 2));
+    server.Put("/a.jpg", picture);
+    TestFolder folder;
+    const std::string title = CleanTitle(std::string(300, 'x'));
+    const std::string local =
+        folder.At(QString::fromStdString(title + "/" + title + " 32767.jpg")).toStdString();
+    DownloadProgress progress;
+    std::thread slow([&] {
+        CurlHandle handle = MakeCurlHandle();
+        FetchPicture(handle.get(), server.host() + "/slow.jpg", "", local, progress);
+    });
+    while (!Exists(QString::fromStdString(local + ".part"))) std::this_thread::yield();
+
+    CurlHandle handle = MakeCurlHandle();
+    EXPECT_TRUE(FetchPicture(handle.get(), server.host() + "/a.jpg", "", local, progress));
+    EXPECT_EQ(ReadWholeFile(QString::fromStdString(local)), picture);
+    server.ReleaseStalled();
+    slow.join();
 }
 
 TEST(FetchPicture, UnreachableServerWritesNothing) {

@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           "e\0f",
                                           11),
                               "a_b_c_d_e_f"},
-                    TitleCase{"LongAscii", std::string(300, 'x'), std::string(240, 'x')},
+                    TitleCase{"LongAscii", std::string(300, 'x'), std::string(234, 'x')},
                     TitleCase{"LongChineseCutOnCharacter",
                               [] {
                                   std::string t;
@@ -191,11 +191,11 @@ INSTANTIATE_TEST_SUITE_P(
                               }(),
                               [] {
                                   std::string t;
-                                  for (int i = 0; i < 80; ++i) t += "湖";
+                                  for (int i = 0; i < 78; ++i) t += "湖";
                                   return t;
                               }()},
-                    TitleCase{"CharacterAcrossTheLimit", std::string(239, 'x') + "湖",
-                              std::string(239, 'x')}),
+                    TitleCase{"CharacterAcrossTheLimit", std::string(233, 'x') + "湖",
+                              std::string(233, 'x')}),
     [](const testing::TestParamInfo<TitleCase> &info) { return std::string(info.param.name); });
 
 TEST(AppendTasksFromList, HostileTitlesStayInsideTheDateFolder) {

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -267,6 +268,88 @@ TEST(ServiceFailure, SilentServerReturnsAfterTheTimeout) {
     SilentSocket silent(true);
     EXPECT_EQ(RequestPictureList(silent.Options(300ms)), std::nullopt);
     EXPECT_TRUE(RequestVersionList(silent.Options(300ms)).empty());
+}
+
+// Sends its answer a byte at a time, 20 ms apart, and counts what went out.
+class TricklingService {
+public:
+    explicit TricklingService(std::string answer) : answer_(std::move(answer)) {
+        server_.Post(".*", [this](const httplib::Request &, httplib::Response &response) {
+            response.set_content_provider(
+                answer_.size(), "text/xml; charset=utf-8",
+                [this](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+                    if (stopping_) return false;
+                    std::this_thread::sleep_for(20ms);
+                    if (!sink.write(answer_.data() + offset, 1)) return false;
+                    sent_ = offset + 1;
+                    return true;
+                });
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~TricklingService() {
+        stopping_ = true;
+        server_.stop();
+        thread_.join();
+    }
+    ServiceOptions Options() const {
+        ServiceOptions options;
+        options.endpoint = "http://127.0.0.1:" + std::to_string(port_) + "/services/webservice";
+        options.connectTimeout = options.sendTimeout = options.receiveTimeout = 5s;  // per read
+        options.callDeadline = 300ms;
+        return options;
+    }
+    std::size_t sent() const { return sent_; }
+    std::size_t size() const { return answer_.size(); }
+
+private:
+    std::string answer_;
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<std::size_t> sent_{0};
+};
+
+// Every read of a trickling answer is quick, so only a deadline for the whole call ends it.
+TEST(ServiceFailure, TricklingAnswerIsCutAtTheCallDeadline) {
+    TricklingService service(
+        Envelope("<ns1:getVerResponse><ns1:out><ns1:string>1.01</ns1:string></ns1:out>"
+                 "</ns1:getVerResponse>"));
+    EXPECT_TRUE(RequestVersionList(service.Options()).empty());
+    EXPECT_LT(service.sent(), service.size());
+    EXPECT_EQ(RequestPictureList(service.Options()), std::nullopt);
+    EXPECT_LT(service.sent(), service.size());
+}
+
+// Raw bytes that are no UTF-8 reach the "?" rule as they are, not read as Latin-1 first.
+TEST(ServiceAnswer, StrayBytesOnTheWireBecomeQuestionMarks) {
+    LoopbackService versions(
+        200, Envelope("<ns1:getVerResponse><ns1:out><ns1:string>1.0\xFF</ns1:string>"
+                      "<ns1:string>a\xE6\x96x</ns1:string><ns1:string>新</ns1:string>"
+                      "</ns1:out></ns1:getVerResponse>"));
+    EXPECT_EQ(RequestVersionList(versions.Options()),
+              (std::vector<std::string>{"1.0?", "a?x", "新"}));
+
+    const std::string list = ScrambledList({{"r\\h.example/p", "bad\xFFtitle", "a0"}}, DayKey());
+    LoopbackService pictures(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
+    DownloadBatch batch;
+    ASSERT_TRUE(ListBuilder("/pictures/2010-05-03", batch, pictures.Options()));
+    ASSERT_EQ(batch.size(), 1u);
+    EXPECT_EQ(batch[0].localPath, "/pictures/2010-05-03/bad?title/bad?title 1.jpg");
+}
+
+TEST(Utf8StreamCleaner, JoinsSequencesCutBetweenPieces) {
+    Utf8StreamCleaner cleaner;
+    EXPECT_EQ(cleaner.Clean("a\xE6"), "a");
+    EXPECT_EQ(cleaner.Clean("\x96\xB0"
+                            "b\xF0\x9F"),
+              "新b");
+    EXPECT_EQ(cleaner.Clean("\x98"), "");
+    EXPECT_EQ(cleaner.Clean("x\xFF"), "?x?");
+    EXPECT_EQ(cleaner.Clean("\xE6\x96"), "");
+    EXPECT_EQ(cleaner.Finish(), "?");
 }
 
 TEST(RequestVersionList, GivesTheStringsInOrder) {
