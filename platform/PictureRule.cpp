@@ -44,7 +44,17 @@ private:
 // Opens a regular file for reading; -1 for anything else. Nothing else is even opened (opening a
 // FIFO would wake a writer); O_NONBLOCK keeps the open from waiting should the file have been
 // replaced by one meanwhile, and is cleared again before anything is read.
-int OpenRegularFile(const QString &path, qint64 *size) {
+FileStamp StampFrom(const struct stat &info) {
+    FileStamp stamp;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return stamp;
+}
+
+int OpenRegularFile(const QString &path, FileStamp *stamp) {
     const QByteArray native = EncodeFileName(path);
     struct stat before {};
     if (::stat(native.constData(), &before) != 0 || !S_ISREG(before.st_mode)) return -1;
@@ -56,7 +66,7 @@ int OpenRegularFile(const QString &path, qint64 *size) {
         return -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    *size = info.st_size;
+    *stamp = StampFrom(info);
     return fd;
 }
 
@@ -166,11 +176,18 @@ bool IsAcceptablePictureSize(const QSize &size) {
     return qint64(size.width()) * size.height() * 4 <= kMaxDecodedPictureBytes;
 }
 
+std::optional<FileStamp> StampOf(const QString &path) {
+    struct stat info {};
+    if (::stat(EncodeFileName(path).constData(), &info) != 0) return std::nullopt;
+    return StampFrom(info);
+}
+
 DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     RaiseImageReaderLimit();
     DecodedPicture picture;
-    qint64 size = 0;
-    const Descriptor fd(OpenRegularFile(path, &size));
+    FileStamp stamp;
+    const Descriptor fd(OpenRegularFile(path, &stamp));
+    const qint64 size = stamp.size;
     if (fd.get() < 0 || size == 0 || size > kMaxPictureFileBytes) return picture;
     QFile file;
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return picture;
@@ -195,6 +212,7 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     picture.image = std::move(image);
     picture.naturalSize = natural;
     picture.format = format;
+    picture.stamp = stamp;
     if (format == "gif") picture.head = ReadHead(fd.get(), size);
     return picture;
 }
@@ -205,9 +223,9 @@ bool JpegIsComplete(const uchar *data, qint64 size) {
 }
 
 bool JpegFileIsComplete(const QString &path) {
-    qint64 size = 0;
-    const Descriptor fd(OpenRegularFile(path, &size));
+    FileStamp stamp;
+    const Descriptor fd(OpenRegularFile(path, &stamp));
     if (fd.get() < 0) return false;
-    FileBytes bytes(fd.get(), size);
+    FileBytes bytes(fd.get(), stamp.size);
     return ReachesEndMarker(bytes);
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 // One rule for what a picture is, shared by the view and the download's picture test, so that
 // every file the download keeps is a file the view shows.
@@ -23,11 +24,24 @@ enum class DecodeScale {
     JpegEighth,    // a JPEG decodes at an eighth of its size (the natural size is still reported)
 };
 
+// Which file a decoded picture came from: another file under the name, or the same one written
+// to meanwhile, has another stamp.
+struct FileStamp {
+    quint64 device = 0, inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0, changedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+// The stamp of the file at `path` now; nullopt when there is none.
+std::optional<FileStamp> StampOf(const QString &path);
+
 struct DecodedPicture {
     QImage image;      // null: not a picture under the rule
     QSize naturalSize; // the picture's own size
     QByteArray format; // the decoder's name for the format, from the content
     QByteArray head;   // for a GIF, the file's first bytes (its colour tables live there)
+    FileStamp stamp;   // of the file as it was decoded
 };
 
 // Decodes the file at `path` under the rule: only a regular file (a FIFO or device is never

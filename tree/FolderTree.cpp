@@ -158,6 +158,7 @@ void FolderTree::FillFolderNode(QTreeWidgetItem *parent, const QString &refreshP
 }
 
 void FolderTree::RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePath) {
+    if (view_) view_->ForgetPreloaded();
     if (!node) {
         state_.popupNode = nullptr;
         state_.downloadNode = nullptr;

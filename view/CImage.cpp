@@ -2,13 +2,11 @@
 
 #include <QPainter>
 
-#include "platform/PictureRule.h"
 #include "view/PictureFormats.h"
 
-bool CImage::Load(const QString &path) {
-    Destroy();
+ViewPicture DecodeViewPicture(const QString &path) {
     DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural);
-    if (picture.image.isNull()) return false;
+    if (picture.image.isNull()) return {};
     if (picture.format == "gif" && !picture.image.hasAlphaChannel()) {
         // Back to the file's own palette, so the picture keeps its depth and colour table.
         const QList<QRgb> table =
@@ -18,11 +16,24 @@ bool CImage::Load(const QString &path) {
             picture.image = picture.image.convertToFormat(QImage::Format_Indexed8, table,
                                                           Qt::ThresholdDither | Qt::AvoidDither);
     }
-    image_ = std::move(picture.image);
-    return true;
+    return {std::move(picture.image), picture.stamp};
 }
 
-void CImage::Destroy() { image_ = QImage(); }
+bool CImage::Load(const QString &path) {
+    Destroy();
+    Adopt(DecodeViewPicture(path));
+    return !image_.isNull();
+}
+
+void CImage::Adopt(const ViewPicture &picture) {
+    image_ = picture.image;
+    stamp_ = picture.stamp;
+}
+
+void CImage::Destroy() {
+    image_ = QImage();
+    stamp_ = FileStamp();
+}
 
 bool CImage::Draw(QPainter *painter, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
                   int ySrc, int srcWidth, int srcHeight) const {

@@ -3,16 +3,28 @@
 #include <QImage>
 #include <QString>
 
+#include "platform/PictureRule.h"
+
 class QPainter;
 
-// Holder of the shown picture, decoded at its natural size in the decoder's own pixel layout:
-// palette and grey pictures keep their depth and colour table, alpha pictures keep their alpha.
+// The shown picture as the view holds it: decoded under the program's picture rule at its natural
+// size in the decoder's own pixel layout (palette and grey pictures keep their depth and colour
+// table, alpha pictures their alpha), with the stamp of the file it came from. A damaged picture
+// is what the decoder makes of it. Null image: no picture.
+struct ViewPicture {
+    QImage image;
+    FileStamp stamp;
+};
+ViewPicture DecodeViewPicture(const QString &path);
+
+// Holder of the shown picture.
 class CImage {
 public:
-    // Decodes the file under the program's picture rule, its format decided by its content; a
-    // damaged picture shows what the decoder makes of it. False leaves the holder empty. The
-    // file is closed again before this returns.
+    // Decodes the file; false leaves the holder empty. The file is closed again before this
+    // returns.
     bool Load(const QString &path);
+    // Takes a picture decoded before, from the file it was stamped with.
+    void Adopt(const ViewPicture &picture);
     void Destroy();
 
     bool IsNull() const { return image_.isNull(); }
@@ -21,6 +33,7 @@ public:
     int GetBPP() const { return image_.depth(); }
     bool HasAlphaChannel() const { return image_.hasAlphaChannel(); }
     const QImage &image() const { return image_; }
+    const FileStamp &stamp() const { return stamp_; }
 
     // Copies the source rectangle of the picture onto `painter` at the destination rectangle;
     // pictures with alpha are blended source-over, others copied. False when empty or no painter.
@@ -29,4 +42,5 @@ public:
 
 private:
     QImage image_;
+    FileStamp stamp_;
 };

@@ -115,7 +115,7 @@ void CLumoraView::LoadPath(const QString &requested) {
     if (IsPicturePath(path)) {
         const QString name = DisplayName(FileNameOf(path));
         SetCaption(name);
-        if (m_image.Load(path)) {
+        if (DecodeShown(path)) {
             m_cyPicture = static_cast<quint16>(m_image.GetHeight());
             m_cxPicture = static_cast<quint16>(m_image.GetWidth());
             m_hWndPrevLink->hide();
@@ -130,8 +130,14 @@ void CLumoraView::LoadPath(const QString &requested) {
             m_hWndNextLink->setVisible(!m_strNext.isEmpty());
         }
         EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_ENABLED);
+        const auto picture = [](const QString &neighbour) {
+            return IsPicturePath(neighbour) ? neighbour : QString();
+        };
+        preloader_.Keep(path, {m_image.image(), m_image.stamp()}, picture(m_strPrev),
+                        picture(m_strNext));
         return;
     }
+    preloader_.Keep(QString(), {}, QString(), QString());
 
     SetCaption(DisplayName(path));
     m_cyPicture = 0;
@@ -144,6 +150,14 @@ void CLumoraView::LoadPath(const QString &requested) {
     m_hWndPrevLink->hide();
     m_hWndNextLink->hide();
     EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_GRAYED);
+}
+
+bool CLumoraView::DecodeShown(const QString &path) {
+    if (std::optional<ViewPicture> held = preloader_.Take(path))
+        m_image.Adopt(*held);
+    else
+        m_image.Load(path);
+    return !m_image.IsNull();
 }
 
 void CLumoraView::EnableFrameMenuItem(int id, int flags) {
@@ -308,6 +322,7 @@ void CLumoraView::OnContextMenu(const QPoint &globalPos) {
 }
 
 void CLumoraView::OnRefresh() {
+    preloader_.Forget();  // decoded again, with its neighbours
     if (!m_strPath.isEmpty()) LoadPath(m_strPath);
 }
 

@@ -8,6 +8,7 @@
 
 #include "view/CImage.h"
 #include "view/FolderWalker.h"
+#include "view/PicturePreloader.h"
 
 class Prompter;
 class QLabel;
@@ -56,6 +57,9 @@ public:
     void OnRefresh();
 
     void SetPopupMenuRunner(PopupMenuRunner runner) { popupMenuRunner_ = std::move(runner); }
+    // The pictures beside the shown one, decoded ahead. A refresh of the folder drops them.
+    PicturePreloader &preloader() { return preloader_; }
+    void ForgetPreloaded() { preloader_.Forget(); }
 
     CImage m_image;
     quint16 m_cyPicture = 0;
@@ -92,6 +96,8 @@ protected:
 
 private:
     void ShowOrHideBarsNow();
+    // Decodes `path` into m_image, or takes its preloaded copy.
+    bool DecodeShown(const QString &path);
     void ShowMessage(const QString &text);
     void SetCaption(const QString &text);
     // Moves the tree's selection to the previous or next sibling of the selected item.
@@ -100,6 +106,7 @@ private:
 
     Prompter &prompter_;
     PopupMenuRunner popupMenuRunner_;
+    PicturePreloader preloader_;
     int wheelRemainderX_ = 0;
     int wheelRemainderY_ = 0;
     bool inSize_ = false;

@@ -1,0 +1,99 @@
+#include "view/PicturePreloader.h"
+
+#include <algorithm>
+
+PicturePreloader::PicturePreloader() : worker_([this] { Run(); }) {}
+
+PicturePreloader::~PicturePreloader() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+}
+
+std::optional<ViewPicture> PicturePreloader::Take(const QString &path) {
+    ViewPicture picture;
+    {
+        std::unique_lock lock(mutex_);
+        auto found = entries_.find(path);
+        if (found == entries_.end()) return std::nullopt;
+        if (!found->second.ready && decoding_ != path) {
+            // Still queued: decoding it here is sooner than waiting for the worker.
+            queue_.erase(std::remove(queue_.begin(), queue_.end(), path), queue_.end());
+            entries_.erase(found);
+            return std::nullopt;
+        }
+        const quint64 id = found->second.id;
+        changed_.wait(lock, [&] {
+            found = entries_.find(path);
+            return found == entries_.end() || found->second.id != id || found->second.ready;
+        });
+        if (found == entries_.end() || found->second.id != id) return std::nullopt;
+        picture = found->second.picture;
+    }
+    if (picture.image.isNull() || StampOf(path) != picture.stamp) return std::nullopt;
+    return picture;
+}
+
+void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
+                            const QString &previous, const QString &next) {
+    {
+        std::lock_guard lock(mutex_);
+        for (auto entry = entries_.begin(); entry != entries_.end();) {
+            const QString &path = entry->first;
+            if (path == shown || path == previous || path == next)
+                ++entry;
+            else
+                entry = entries_.erase(entry);
+        }
+        queue_.clear();
+        if (!shown.isEmpty()) entries_[shown] = Entry{nextId_++, true, picture};
+        // Forward steps are the common ones: the next picture goes first.
+        for (const QString &path : {next, previous}) {
+            if (path.isEmpty() || path == shown || entries_.count(path)) continue;
+            entries_[path] = Entry{nextId_++, false, {}};
+            queue_.push_back(path);
+        }
+    }
+    changed_.notify_all();
+}
+
+void PicturePreloader::Forget() {
+    {
+        std::lock_guard lock(mutex_);
+        entries_.clear();
+        queue_.clear();
+    }
+    changed_.notify_all();
+}
+
+void PicturePreloader::WaitIdle() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.empty() && decoding_.isEmpty(); });
+}
+
+void PicturePreloader::Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (stopping_) return;
+        const QString path = queue_.front();
+        queue_.pop_front();
+        const auto entry = entries_.find(path);
+        if (entry == entries_.end()) continue;
+        const quint64 id = entry->second.id;
+        decoding_ = path;
+        lock.unlock();
+        ViewPicture picture = DecodeViewPicture(path);
+        lock.lock();
+        decoding_.clear();
+        const auto now = entries_.find(path);
+        if (now != entries_.end() && now->second.id == id) {
+            now->second.ready = true;
+            now->second.picture = std::move(picture);
+        }
+        changed_.notify_all();
+    }
+}
