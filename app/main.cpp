@@ -9,6 +9,7 @@
 #include "app/TerminationSignal.h"
 #include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
+#include "platform/QtTranslations.h"
 
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
 // a frame that cannot be created ends with 0.
@@ -16,6 +17,7 @@ int main(int argc, char *argv[]) {
     curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before any worker or update thread
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    LoadQtTranslations();
 
     QtPrompter prompter;
     CMainFrame frame(FrameEnvironment::Real(&prompter));
