@@ -10,6 +10,7 @@
 #include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
 #include "platform/QtTranslations.h"
+#include "platform/WorkingFolder.h"
 
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
 // a frame that cannot be created ends with 0.
@@ -18,6 +19,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     LoadQtTranslations();
+    EnterWorkingFolder();  // the installed program started from a menu works in its per-user folder
 
     QtPrompter prompter;
     CMainFrame frame(FrameEnvironment::Real(&prompter));
