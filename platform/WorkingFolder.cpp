@@ -48,7 +48,8 @@ QString UserFolderToEnter(const StartLocation &start, const QString &installedBi
 }
 
 QString LauncherFolderFor(const StartLocation &start, const QString &installedBinFolder) {
-    return IsInstalledProgram(start, installedBinFolder) ? UserDataFolder(start) : start.programFolder;
+    return IsInstalledProgram(start, installedBinFolder) ? UserDataFolder(start)
+                                                         : start.programFolder;
 }
 
 bool PrepareUserFolder(const QString &folder, const QString &helpDocument) {

@@ -21,9 +21,11 @@ class LauncherEntry : public ::testing::TestWithParam<LauncherCase> {};
 // desktop-file-validate (desktop-file-utils) judges the entry as a desktop would read it.
 TEST_P(LauncherEntry, PassesDesktopFileValidate) {
     TestFolder desktop;
-    ASSERT_TRUE(CreateDesktopLauncher(GetParam().program, desktop.path(), GetParam().workingFolder));
+    ASSERT_TRUE(
+        CreateDesktopLauncher(GetParam().program, desktop.path(), GetParam().workingFolder));
     const QString launcher = desktop.At("Lumora1.00.desktop");
-    EXPECT_TRUE(QString::fromUtf8(ReadWholeFile(launcher)).contains("\n" + GetParam().pathLine + "\n"));
+    const QString entry = QString::fromUtf8(ReadWholeFile(launcher));
+    EXPECT_TRUE(entry.contains("\n" + GetParam().pathLine + "\n")) << entry.toStdString();
 
     QProcess validate;
     validate.setProcessChannelMode(QProcess::MergedChannels);

@@ -17,7 +17,8 @@ int main(int argc, char *argv[]) {
     for (const QString &argument : arguments.mid(2)) {
         bool isNumber = false;
         const int size = argument.toInt(&isNumber);
-        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(arguments[1]).arg(size);
+        const QString folder =
+            QStringLiteral("%1/%2x%2/apps").arg(arguments[1], QString::number(size));
         if (!isNumber || size <= 0 || !QDir().mkpath(folder) ||
             !FrameIconImage(size).save(folder + QStringLiteral("/lumora.png"))) {
             std::fprintf(stderr, "lumora-icons: cannot write the %s pixel icon\n",
