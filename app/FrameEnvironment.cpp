@@ -4,6 +4,7 @@
 
 #include "platform/DesktopLauncher.h"
 #include "platform/HelpDocument.h"
+#include "platform/WorkingFolder.h"
 #include "update/HandOver.h"
 
 FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
@@ -12,7 +13,9 @@ FrameEnvironment FrameEnvironment::Real(Prompter *prompter) {
     env.openHelp = OpenHelpDocument;
     env.programPath = [] { return QCoreApplication::applicationFilePath(); };
     env.desktopFolder = DesktopFolder;
-    env.createLauncher = CreateDesktopLauncher;
+    env.createLauncher = [](const QString &programPath, const QString &desktopFolder) {
+        return CreateDesktopLauncher(programPath, desktopFolder, LauncherFolder());
+    };
     env.storageKind = StorageKindOf;
     env.updateServices = UpdateServices::Real();
     env.startScript = StartDetachedProcess;

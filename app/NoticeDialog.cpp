@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -27,6 +28,12 @@ private:
     int baseY_;
 };
 
+// The platform's text of the standard OK button, in the language of the loaded Qt translation.
+QString StandardOkText() {
+    QDialogButtonBox buttons(QDialogButtonBox::Ok);
+    return buttons.button(QDialogButtonBox::Ok)->text();
+}
+
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget *owner) : QDialog(owner) {
@@ -36,7 +43,7 @@ CAboutDlg::CAboutDlg(QWidget *owner) : QDialog(owner) {
     const DialogUnits units(fontMetrics());
     setFixedSize(units.X(119), units.Y(74));
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(StandardOkText(), this);
     ok->setGeometry(units.Rect(35, 53, 50, 14));
     ok->setDefault(true);
     ok->setAutoDefault(true);

@@ -11,6 +11,8 @@
 #include "app/TerminationSignal.h"
 #include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
+#include "platform/QtTranslations.h"
+#include "platform/WorkingFolder.h"
 
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
 // a frame that cannot be created ends with 0.
@@ -20,6 +22,8 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     startup.reset();
     app.setQuitOnLastWindowClosed(false);
+    LoadQtTranslations();
+    EnterWorkingFolder();  // the installed program started from a menu works in its per-user folder
 
     QtPrompter prompter;
     CMainFrame frame(FrameEnvironment::Real(&prompter));

@@ -30,7 +30,8 @@ QString DesktopFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
-bool CreateDesktopLauncher(const QString &programPath, const QString &desktopFolder) {
+bool CreateDesktopLauncher(const QString &programPath, const QString &desktopFolder,
+                           const QString &workingFolder) {
     if (desktopFolder.isEmpty() || programPath.isEmpty()) return false;
     QSaveFile file(JoinPath(desktopFolder, QString::fromLatin1(kLauncherFileName)));
     if (!file.open(QIODevice::WriteOnly)) return false;
@@ -42,7 +43,8 @@ bool CreateDesktopLauncher(const QString &programPath, const QString &desktopFol
                              "Path=%2\n"
                              "Terminal=false\n")
                              .arg(EscapedValue(QuotedExec(programPath)),
-                                  EscapedValue(FolderOf(programPath)));
+                                  EscapedValue(workingFolder.isEmpty() ? FolderOf(programPath)
+                                                                       : workingFolder));
     file.write(text.toUtf8());
     if (!file.commit()) return false;
     QFile launcher(file.fileName());

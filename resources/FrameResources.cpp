@@ -1,6 +1,7 @@
 #include "resources/FrameResources.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -118,17 +119,18 @@ QPixmap ToolbarImage(int buttonIndex) {
     return image;
 }
 
+QImage FrameIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    DrawPicture(p, QRect(2, 5, 28, 22));
+    return image;
+}
+
 QIcon FrameIcon() {
     QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        DrawPicture(p, QRect(2, 5, 28, 22));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 32}) icon.addPixmap(QPixmap::fromImage(FrameIconImage(size)));
     return icon;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QIcon;
+class QImage;
 class QPixmap;
 
 // Menu 128, the toolbar, the string table and accelerator table 128 of the main frame.
@@ -34,3 +35,5 @@ const std::vector<QKeyCombination> &SwallowedAcceleratorKeys();
 
 // Icon 128 of the frame, at 16 x 16 and 32 x 32.
 QIcon FrameIcon();
+// The same drawing at `size` x `size` pixels, for the installed icon theme files.
+QImage FrameIconImage(int size);

@@ -24,7 +24,7 @@ TEST(NoticeDialogTest, ShowsItsTextsAndClosesOnlyWithOk) {
     EXPECT_FALSE(box->isChecked());
     QPushButton *ok = dialog.findChild<QPushButton *>();
     ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text(), "OK");
+    EXPECT_EQ(ok->text(), "确定");
 
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);

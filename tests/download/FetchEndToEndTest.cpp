@@ -120,4 +120,44 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
     EXPECT_TRUE(noRoot.errors.contains(missing)) << noRoot.errors.toStdString();
 }
 
+struct ArgumentsCase {
+    const char *name;
+    QStringList arguments;
+    int exitCode;
+    const char *expectedOutput;  // found in stdout
+    const char *expectedErrors;  // found in stderr
+};
+
+void PrintTo(const ArgumentsCase &c, std::ostream *os) { *os << c.name; }
+
+class FetchArguments : public ::testing::TestWithParam<ArgumentsCase> {};
+
+// None of these reaches the service: the endpoint is a closed port.
+TEST_P(FetchArguments, AnswerWithoutFetching) {
+    TestFolder root;
+    QStringList arguments;
+    for (const QString &argument : GetParam().arguments)
+        arguments << QString(argument).replace("ROOT", root.path());
+    const FetchRun run =
+        RunFetch(QStringLiteral("http://127.0.0.1:1/services/webservice"), arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.errors.toStdString();
+    EXPECT_TRUE(run.output.contains(GetParam().expectedOutput)) << run.output.toStdString();
+    EXPECT_TRUE(run.errors.contains(GetParam().expectedErrors)) << run.errors.toStdString();
+    EXPECT_TRUE(Entries(root.path()).empty());
+}
+
+const char kUsageLine[] = "Usage: lumora-fetch [options] --root <folder>\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, FetchArguments,
+    ::testing::Values(
+        ArgumentsCase{"Help", {"--help"}, 0, "--root <folder>", ""},
+        ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, 0, "--version", ""},
+        ArgumentsCase{"Version", {"--version"}, 0, "lumora-fetch 1.00\n", ""},
+        ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, 64, "", kUsageLine},
+        ArgumentsCase{"MissingRoot", {}, 64, "", kUsageLine},
+        ArgumentsCase{"RootWithoutValue", {"--root"}, 64, "", kUsageLine},
+        ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, 64, "", kUsageLine}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 }  // namespace

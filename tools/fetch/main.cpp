@@ -1,10 +1,10 @@
 #include <curl/curl.h>
 #include <sys/stat.h>
+#include <sysexits.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -14,12 +14,12 @@
 #include "download/DownloadWorker.h"
 #include "download/ListBuilder.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 
 namespace {
 
 // Exit codes.
 constexpr int kDone = 0;
-constexpr int kUsage = 1;
 constexpr int kNoConnection = 2;
 constexpr int kNoTasks = 3;
 constexpr int kNoRoot = 4;
@@ -32,6 +32,16 @@ void PrintLine(const QString &text) {
     std::fflush(stdout);
 }
 
+// Wrong arguments: the reason and the usage line on stderr, exit code 64.
+int UsageError(const QString &reason) {
+    std::fprintf(stderr,
+                 "lumora-fetch: %s\n"
+                 "Usage: lumora-fetch [options] --root <folder>\n"
+                 "Try 'lumora-fetch --help' for more information.\n",
+                 reason.toUtf8().constData());
+    return EX_USAGE;
+}
+
 }  // namespace
 
 // lumora-fetch: today's download without a window, into <root>/<YYYY-MM-DD>/<title>/.
@@ -39,23 +49,28 @@ int main(int argc, char *argv[]) {
     curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before the workers start
     QCoreApplication app(argc, argv);       // the picture test's image plugins
     QCoreApplication::setApplicationName(QStringLiteral("lumora-fetch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads today's pictures from the picture-list service (LUMORA_SERVICE_ENDPOINT) into "
         "a dated folder below the download root. Exit codes: 0 done, 2 no connection, 3 no "
-        "pictures in the list, 4 no such download root."));
-    parser.addHelpOption();
+        "pictures in the list, 4 no such download root, 64 wrong arguments."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption rootOption("root", "The download root (an existing folder).",
                                         "folder");
     parser.addOption(rootOption);
-    parser.process(app);
-    if (!parser.isSet(rootOption)) {
-        std::fprintf(stderr, "lumora-fetch: --root <folder> is required\n");
-        return kUsage;
-    }
+    if (!parser.parse(app.arguments())) return UsageError(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(kDone);
+    if (parser.isSet(versionOption)) parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(QStringLiteral("unexpected argument '%1'")
+                              .arg(parser.positionalArguments().constFirst()));
+    if (!parser.isSet(rootOption)) return UsageError(QStringLiteral("--root <folder> is required"));
     const QString root = parser.value(rootOption);
-    if (!QFileInfo(root).isDir()) {
+    if (!IsFolder(root)) {
         std::fprintf(stderr,
                      "lumora-fetch: the download root \"%s\" does not exist or is not a folder\n",
                      root.toUtf8().constData());
@@ -65,7 +80,8 @@ int main(int argc, char *argv[]) {
     const QString dateFolder =
         JoinPath(root, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
     auto batch = std::make_shared<DownloadBatch>();
-    if (!ListBuilder(dateFolder.toStdString(), *batch)) {
+    const std::string nativeDateFolder = EncodeFileName(dateFolder).toStdString();
+    if (!ListBuilder(nativeDateFolder, *batch)) {
         PrintLine(QStringLiteral("无法连接到服务器"));
         return kNoConnection;
     }
@@ -73,7 +89,7 @@ int main(int argc, char *argv[]) {
         PrintLine(QStringLiteral("获取列表失败"));
         return kNoTasks;
     }
-    ::mkdir(dateFolder.toStdString().c_str(), 0777);
+    ::mkdir(nativeDateFolder.c_str(), 0777);
 
     DownloadProgress &progress = ProcessDownloadProgress();
     progress.Reset();
