@@ -1,6 +1,8 @@
 // Showing a 4000 x 3000 JPEG in the picture view (LoadPath: neighbour search, decode, scroll
 // set-up, paint), judged against libjpeg-turbo decoding the same file on its own: at most 1.5x.
-// Also reports the resident-memory growth of showing it, which must stay near one decoded copy.
+// A step onto a preloaded neighbour of that size is judged against that cold LoadPath: at most a
+// tenth. Also reports the resident-memory growth of showing it, which must stay near one decoded
+// copy.
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -24,16 +27,20 @@ namespace {
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr double kLimitRatio = 1.5;
+constexpr double kStepLimitRatio = 0.1;
 
 using Clock = std::chrono::steady_clock;
 
 QString g_path;
+QString g_neighbour;  // the other photo of the folder
 QMainWindow *g_window = nullptr;
 CLumoraView *g_view = nullptr;
 double g_loadSeconds = 0;
 long g_loads = 0;
 double g_turboSeconds = 0;
 long g_turbos = 0;
+double g_stepSeconds = 0;
+long g_steps = 0;
 
 // Smooth colour fields with grain, so the file codes like a photo rather than a flat test card.
 void WritePhoto(const QString &path) {
@@ -62,6 +69,7 @@ long ResidentBytes() {
 
 void BM_LoadPath(benchmark::State &state) {
     for (auto _ : state) {
+        g_view->ForgetPreloaded();  // cold: nothing decoded ahead
         const auto start = Clock::now();
         g_view->LoadPath(g_path);
         g_loadSeconds += std::chrono::duration<double>(Clock::now() - start).count();
@@ -70,6 +78,22 @@ void BM_LoadPath(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_LoadPath)->Unit(benchmark::kMillisecond);
+
+// From the neighbour, once it has decoded the photo ahead, onto the photo.
+void BM_StepOntoPreloaded(benchmark::State &state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        g_view->LoadPath(g_neighbour);
+        g_view->preloader().WaitIdle();
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        g_view->LoadPath(g_path);
+        g_stepSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++g_steps;
+        if (g_view->m_image.IsNull()) state.SkipWithError("the picture did not show");
+    }
+}
+BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond);
 
 void BM_TurboJpegDecode(benchmark::State &state) {
     tjhandle decoder = tjInitDecompress();
@@ -102,7 +126,9 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QTemporaryDir folder;
     g_path = folder.filePath(QStringLiteral("photo.jpg"));
+    g_neighbour = folder.filePath(QStringLiteral("neighbour.jpg"));
     WritePhoto(g_path);
+    QFile::copy(g_path, g_neighbour);
 
     ScriptedPrompter prompter;
     QMainWindow window;
@@ -110,11 +136,15 @@ int main(int argc, char **argv) {
     window.setCentralWidget(view);
     window.resize(1000, 750);
     window.show();
+    // Until the window is exposed a repaint paints nothing, which would flatter every figure.
+    while (!window.windowHandle() || !window.windowHandle()->isExposed()) app.processEvents();
     g_window = &window;
     g_view = view;
 
     const long before = ResidentBytes();
     view->LoadPath(g_path);
+    view->preloader().WaitIdle();
+    view->ForgetPreloaded();  // the neighbour's copy is not part of showing one picture
     const long after = ResidentBytes();
     const double decodedMb = view->m_image.image().sizeInBytes() / 1048576.0;
 
@@ -122,15 +152,20 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    if (g_loads == 0 || g_turbos == 0) return 1;
+    if (g_loads == 0 || g_turbos == 0 || g_steps == 0) return 1;
     const double load = g_loadSeconds / g_loads;
     const double turbo = g_turboSeconds / g_turbos;
+    const double step = g_stepSeconds / g_steps;
     const double ratio = load / turbo;
+    const double stepRatio = step / load;
+    const bool pass = ratio <= kLimitRatio && stepRatio <= kStepLimitRatio;
     std::printf(
         "CLumoraView: LoadPath %.2f ms, libjpeg-turbo %.2f ms on %dx%d; ratio %.3f (limit %.1f) "
         "%s\n"
+        "Step onto a preloaded neighbour: %.2f ms; step / cold LoadPath %.3f (limit %.1f) %s\n"
         "Showing it: one decoded copy of %.1f MB; resident memory grew by %.1f MB\n",
         load * 1e3, turbo * 1e3, kWidth, kHeight, ratio, kLimitRatio,
-        ratio <= kLimitRatio ? "PASS" : "FAIL", decodedMb, (after - before) / 1048576.0);
-    return ratio <= kLimitRatio ? 0 : 1;
+        ratio <= kLimitRatio ? "PASS" : "FAIL", step * 1e3, stepRatio, kStepLimitRatio,
+        stepRatio <= kStepLimitRatio ? "PASS" : "FAIL", decodedMb, (after - before) / 1048576.0);
+    return pass ? 0 : 1;
 }
