@@ -14,14 +14,10 @@ int PixelsToHimetric(int pixels) {
 }
 
 PictureVerdict JudgePicture(const QString &path) {
-    // The view's own rule; a JPEG may decode at an eighth of its size, since the test needs no
-    // pixels and the decoder reads every coefficient either way.
-    const DecodedPicture picture = DecodePictureFile(path, DecodeScale::JpegEighth);
-    if (picture.image.isNull()) return PictureVerdict::NotAPicture;
-    // A JPEG that stops short of its end would be kept with grey rows: never a kept picture.
-    if (picture.format == "jpeg" && !JpegFileIsComplete(path)) return PictureVerdict::NotAPicture;
-    if (PixelsToHimetric(picture.naturalSize.width()) < kMinimumPictureHimetric ||
-        PixelsToHimetric(picture.naturalSize.height()) < kMinimumPictureHimetric)
+    const PictureJudgement judgement = JudgePictureFile(path);
+    if (!judgement.picture) return PictureVerdict::NotAPicture;
+    if (PixelsToHimetric(judgement.naturalSize.width()) < kMinimumPictureHimetric ||
+        PixelsToHimetric(judgement.naturalSize.height()) < kMinimumPictureHimetric)
         return PictureVerdict::TooSmall;
     return PictureVerdict::Accepted;
 }

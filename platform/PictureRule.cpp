@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "platform/FileNames.h"
+#include "platform/JpegStructure.h"
 
 namespace {
 
 constexpr qint64 kGifHeadBytes = 256 * 1024;
-constexpr qint64 kScanWindowBytes = 64 * 1024;
 
 // Qt's default limit refuses large photos; the header check still refuses decompression bombs.
 void RaiseImageReaderLimit() {
@@ -77,97 +77,6 @@ QByteArray ReadHead(int fd, qint64 size) {
     return head;
 }
 
-// Bytes of a buffer in memory.
-class MemoryBytes {
-public:
-    MemoryBytes(const uchar *data, qint64 size) : data_(data), size_(size) {}
-    qint64 size() const { return size_; }
-    uchar At(qint64 at) { return data_[at]; }
-    // Position of the first 0xFF at or after `from`, or -1.
-    qint64 FindFF(qint64 from) {
-        const void *found = memchr(data_ + from, 0xFF, size_t(size_ - from));
-        return found ? static_cast<const uchar *>(found) - data_ : -1;
-    }
-
-private:
-    const uchar *data_;
-    qint64 size_;
-};
-
-// Bytes of a file, read through one small window; a failed read ends the scan as incomplete.
-class FileBytes {
-public:
-    FileBytes(int fd, qint64 size) : fd_(fd), size_(size), window_(kScanWindowBytes, 0) {}
-    qint64 size() const { return size_; }
-    uchar At(qint64 at) { return Load(at) ? window_[at - start_] : 0; }
-    qint64 FindFF(qint64 from) {
-        for (; from < size_; from = start_ + length_) {
-            if (!Load(from)) return -1;
-            const uchar *base = window_.data();
-            const void *found = memchr(base + (from - start_), 0xFF, size_t(start_ + length_ - from));
-            if (found) return start_ + (static_cast<const uchar *>(found) - base);
-        }
-        return -1;
-    }
-
-private:
-    bool Load(qint64 at) {
-        if (at >= start_ && at < start_ + length_) return true;
-        const ssize_t got = ::pread(fd_, window_.data(), window_.size(), at);
-        start_ = at;
-        length_ = got > 0 ? got : 0;
-        return length_ > 0;
-    }
-
-    int fd_;
-    qint64 size_;
-    std::vector<uchar> window_;
-    qint64 start_ = 0;
-    qint64 length_ = 0;
-};
-
-// Marker segments are skipped by their length (an embedded thumbnail has its own end marker); in
-// entropy-coded data 0xFF is followed only by a stuffed 0x00, a restart marker or the next marker.
-template <typename Bytes>
-bool ReachesEndMarker(Bytes &bytes) {
-    const qint64 size = bytes.size();
-    qint64 at = 2;  // after the start-of-image marker
-    bool inScan = false;
-    while (at + 1 < size) {
-        if (inScan) {
-            at = bytes.FindFF(at);
-            if (at < 0 || at + 1 >= size) return false;
-            const uchar next = bytes.At(at + 1);
-            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
-                at += 2;
-                continue;
-            }
-            if (next == 0xFF) {
-                ++at;
-                continue;
-            }
-            inScan = false;
-        }
-        if (bytes.At(at) != 0xFF) return false;
-        const uchar marker = bytes.At(at + 1);
-        if (marker == 0xFF) {  // fill byte before a marker
-            ++at;
-            continue;
-        }
-        if (marker == 0xD9) return true;
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            at += 2;
-            continue;
-        }
-        if (at + 3 >= size) return false;
-        const qint64 length = (qint64(bytes.At(at + 2)) << 8) | bytes.At(at + 3);
-        if (length < 2) return false;
-        at += 2 + length;
-        inScan = marker == 0xDA;
-    }
-    return false;
-}
-
 }  // namespace
 
 bool IsAcceptablePictureSize(const QSize &size) {
@@ -217,15 +126,28 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     return picture;
 }
 
-bool JpegIsComplete(const uchar *data, qint64 size) {
-    MemoryBytes bytes(data, size);
-    return ReachesEndMarker(bytes);
+PictureJudgement JudgePictureFile(const QString &path) {
+    RaiseImageReaderLimit();
+    {
+        FileStamp stamp;
+        const Descriptor fd(OpenRegularFile(path, &stamp));
+        if (fd.get() < 0 || stamp.size == 0 || stamp.size > kMaxPictureFileBytes) return {};
+        QFile file;
+        if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+        QImageReader reader(&file);
+        const QSize announced = reader.size();
+        if (announced.isValid() && !IsAcceptablePictureSize(announced)) return {};
+        if (reader.format() == "jpeg") {
+            const JpegStructure structure = InspectJpegFile(fd.get(), stamp.size);
+            if (!structure.complete) return {};
+            if (structure.plainBaseline && announced.isValid()) return {true, announced};
+        }
+    }
+    // Anything the marker walk cannot vouch for is decoded (a JPEG at an eighth of its size:
+    // the decoder reads every coefficient either way).
+    const DecodedPicture picture = DecodePictureFile(path, DecodeScale::JpegEighth);
+    if (picture.image.isNull()) return {};
+    return {true, picture.naturalSize};
 }
 
-bool JpegFileIsComplete(const QString &path) {
-    FileStamp stamp;
-    const Descriptor fd(OpenRegularFile(path, &stamp));
-    if (fd.get() < 0) return false;
-    FileBytes bytes(fd.get(), stamp.size);
-    return ReachesEndMarker(bytes);
-}
+bool JpegIsComplete(const uchar *data, qint64 size) { return InspectJpeg(data, size).complete; }

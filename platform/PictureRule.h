@@ -49,8 +49,15 @@ struct DecodedPicture {
 // any pixel is allocated, the format decided from the content, no EXIF rotation.
 DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale);
 
-// Whether a JPEG stream reaches its end-of-image marker. The decoder fills a cut-off scan with
-// grey and reports success, so a truncated file is caught here.
+// Whether a file is a picture the download may keep, and its natural size: a picture under the
+// rule above that, when it is a JPEG, also reaches its end marker. A plain baseline JPEG is judged
+// from its headers and markers alone, since the decoder cannot fail on one; anything else is
+// decoded.
+struct PictureJudgement {
+    bool picture = false;
+    QSize naturalSize;
+};
+PictureJudgement JudgePictureFile(const QString &path);
+
+// Whether a JPEG stream reaches its end-of-image marker.
 bool JpegIsComplete(const uchar *data, qint64 size);
-// The same for the file at `path`, read in small pieces.
-bool JpegFileIsComplete(const QString &path);

@@ -96,13 +96,38 @@ TEST_P(PictureRuleTest, TheDownloadKeepsOnlyWhatTheViewShows) {
     const RuleCase &c = GetParam();
     TestFolder folder;
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), c.bytes());
-    if (c.sparseSize > 0) ASSERT_EQ(truncate(QFile::encodeName(path), c.sparseSize), 0);
+    if (c.sparseSize > 0) {
+        ASSERT_EQ(truncate(QFile::encodeName(path), c.sparseSize), 0);
+    }
     CImage image;
     EXPECT_EQ(image.Load(path), c.shown);
     EXPECT_EQ(JudgePicture(path), c.kept);
 }
 
 QByteArray Photo() { return Encode(PatternImage(400, 400), "JPG", 90); }
+
+// The photo with its first Huffman table claiming two codes of one bit (a code of all ones),
+// the symbol count unchanged: the decoder gives up on it.
+QByteArray WithOverfullHuffmanTable() {
+    QByteArray jpeg = Photo();
+    const qsizetype table = jpeg.indexOf(QByteArray("\xFF\xC4", 2)) + 5;  // the 16 counts
+    for (int length = 1; length < 16; ++length) {
+        if (uchar(jpeg[table + length]) >= 2) {
+            jpeg[table + length] = char(uchar(jpeg[table + length]) - 2);
+            jpeg[table] = char(uchar(jpeg[table]) + 2);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+// The photo's frame pointing its first component at a quantisation table it never defines.
+QByteArray WithUndefinedQuantTable() {
+    QByteArray jpeg = Photo();
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    jpeg[frame + 12] = 3;  // FF C0, length, precision, height, width, count, then id, HV, Tq
+    return jpeg;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PictureRuleTest,
@@ -114,6 +139,21 @@ INSTANTIATE_TEST_SUITE_P(
                  PictureVerdict::NotAPicture, true},
         RuleCase{"JpegClaimingMoreThanTheViewHolds", [] { return JpegClaimingSize(20000, 20000); },
                  0, PictureVerdict::NotAPicture, false},
+        RuleCase{"ProgressiveJpeg", [] { return ProgressiveJpeg(PatternImage(400, 400)); }, 0,
+                 PictureVerdict::Accepted, true},
+        RuleCase{"GreyJpeg",
+                 [] {
+                     return Encode(PatternImage(400, 400).convertToFormat(QImage::Format_Grayscale8),
+                                   "JPG");
+                 },
+                 0, PictureVerdict::Accepted, true},
+        RuleCase{"JpegWithThumbnail",
+                 [] { return WithApp1(Photo(), Encode(PatternImage(8, 8), "JPG")); }, 0,
+                 PictureVerdict::Accepted, true},
+        RuleCase{"JpegWithOverfullHuffmanTable", WithOverfullHuffmanTable, 0,
+                 PictureVerdict::NotAPicture, false},
+        RuleCase{"JpegWithUndefinedQuantTable", WithUndefinedQuantTable, 0,
+                 PictureVerdict::NotAPicture, false},
         // 3 GB that begin with a good photo: refused before anything is read.
         RuleCase{"FileLargerThanAnyPicture", Photo, 3LL << 30, PictureVerdict::NotAPicture,
                  false}),

@@ -262,7 +262,7 @@ TEST(ViewDelete, NamesThatAreNotUtf8AreSteppedAndDeletedByTheirBytes) {
     TestFolder folder;
     const QByteArray base = EncodeFileName(folder.path()) + "/";
     const QByteArray picture = Picture();
-    for (const QByteArray name : {QByteArray("p\xb8.jpg"), QByteArray("q\xf6.jpg")}) {
+    for (const QByteArray &name : {QByteArray("p\xb8.jpg"), QByteArray("q\xf6.jpg")}) {
         // Names Qt's own file functions cannot spell.
         const int fd = ::open(base + name, O_WRONLY | O_CREAT, 0644);
         ASSERT_GE(fd, 0);
