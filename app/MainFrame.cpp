@@ -15,6 +15,7 @@
 #include "app/CommandIds.h"
 #include "app/FirstRunPrompts.h"
 #include "app/MenuActions.h"
+#include "app/NoticeDialog.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadCommand.h"
 #include "platform/DirectoryListing.h"
@@ -240,6 +241,27 @@ void CMainFrame::RouteCommand(int id) {
 
 QAction *CMainFrame::MenuAction(int id) const { return FindFrameMenuAction(this, id); }
 
+QString CMainFrame::ReadSetting(const QString &key, int capacity) {
+    return env_.settings.ReadSetting(key, capacity);
+}
+
+void CMainFrame::ShowNotice() { ShowNoticeDialog(*env_.prompter, env_.settings, this); }
+
+bool CMainFrame::IsDownloadRunning() { return ::IsDownloadRunning(this); }
+
+void CMainFrame::SetDownloadRunning(bool running) {
+    view_->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, running ? MF_GRAYED : MF_ENABLED);
+}
+
+bool CMainFrame::StartScript(const QString &program, const QStringList &arguments,
+                             const QString &workingFolder) {
+    return env_.startScript && env_.startScript(program, arguments, workingFolder);
+}
+
+void CMainFrame::EndProcess(int exitCode) {
+    if (env_.endProcess) env_.endProcess(exitCode);
+}
+
 void CMainFrame::SetStatusText(const QString &text) {
     statusText_->setText(text);
     statusText_->repaint();
@@ -264,7 +286,7 @@ void CMainFrame::closeEvent(QCloseEvent *event) {
 }
 
 void CMainFrame::OnExit() {
-    if (IsDownloadRunning(this)) {
+    if (IsDownloadRunning()) {
         const Answer answer = env_.prompter->ShowMessage(
             this, {QStringLiteral("正在下载，确定要关闭吗？"), QString(), Buttons::YesNo, Icon::Question});
         if (answer != Answer::Yes) return;

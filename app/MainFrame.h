@@ -6,7 +6,9 @@
 #include <map>
 
 #include "app/FrameEnvironment.h"
-#include "app/FrameState.h"
+#include "download/DownloadCommandHost.h"
+#include "update/UpdateCommandHost.h"
+#include "tree/FrameState.h"
 
 class CLumoraView;
 class FolderTree;
@@ -17,7 +19,7 @@ class QToolBar;
 
 // The main window: menu, toolbar, status bar, the folder tree beside the picture view, and the
 // routing of every command to the part of the program that handles it.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public DownloadCommandHost, public UpdateCommandHost {
     Q_OBJECT
 public:
     explicit CMainFrame(FrameEnvironment env);
@@ -32,23 +34,38 @@ public:
     void RouteCommand(int id);
 
     // Status text routine: the text of the status bar's first part, repainted at once.
-    void SetStatusText(const QString &text);
+    void SetStatusText(const QString &text) override;
     QString StatusText() const;
     // The status bar's first part, on which the download puts its progress bar.
-    QWidget *StatusPart() const { return statusPart_; }
+    QWidget *StatusPart() const override { return statusPart_; }
 
     // The idle step, run once per idle period of the event loop.
     void OnIdle();
 
     FrameEnvironment &environment() { return env_; }
-    FrameState &state() { return state_; }
+    FrameState &state() override { return state_; }
     FolderTree *tree() const { return tree_; }
     CLumoraView *view() const { return view_; }
     ProportionalSplitter *splitter() const { return splitter_; }
     QToolBar *toolbar() const { return toolbar_; }
-    QTimer *updateTimer() const { return updateTimer_; }
-    QTimer *progressTimer() const { return progressTimer_; }
+    QTimer *updateTimer() const override { return updateTimer_; }
+    QTimer *progressTimer() const override { return progressTimer_; }
     QAction *MenuAction(int id) const;
+
+    // What the download and update commands reach through the frame.
+    Prompter &prompter() override { return *env_.prompter; }
+    QWidget *owner() override { return this; }
+    QString ReadSetting(const QString &key, int capacity) override;
+    void ShowNotice() override;
+    QDateTime Now() override { return env_.now(); }
+    const DownloadServices &downloadServices() override { return env_.downloadServices; }
+    FolderTree &folderTree() override { return *tree_; }
+    bool IsDownloadRunning() override;
+    void SetDownloadRunning(bool running) override;
+    const UpdateServices &updateServices() override { return env_.updateServices; }
+    bool StartScript(const QString &program, const QStringList &arguments,
+                     const QString &workingFolder) override;
+    void EndProcess(int exitCode) override;
 
 signals:
     // The window was closed; the program ends with exit code 1.

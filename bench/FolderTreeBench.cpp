@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/FrameState.h"
+#include "tree/FrameState.h"
 #include "tree/FolderTree.h"
 
 namespace {

@@ -6,24 +6,22 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "app/MenuActions.h"
-#include "app/NoticeDialog.h"
+#include "download/DownloadCommandHost.h"
 #include "download/DownloadProgress.h"
+#include "download/DownloadServices.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "tree/FolderTree.h"
-#include "view/CLumoraView.h"
+#include "tree/FrameState.h"
 
 namespace {
 
 constexpr int kProgressBarLeft = 100;  // the status text keeps the part's first 100 pixels
 constexpr char kProgressBarName[] = "downloadProgressBar";
 
-void ShowFailure(CMainFrame &frame, const QString &text) {
-    frame.environment().prompter->ShowMessage(&frame, {text, QString(), Buttons::Ok, Icon::None});
+void ShowFailure(DownloadCommandHost &host, const QString &text) {
+    host.prompter().ShowMessage(host.owner(), {text, QString(), Buttons::Ok, Icon::None});
 }
 
 // The child of the root node named `name`, or none. Nodes are looked up afresh each time: a
@@ -39,9 +37,9 @@ QTreeWidgetItem *ChildNamed(FolderTree &tree, QTreeWidgetItem *parent, const QSt
 // Refreshes the date folder's node, found afresh by its text under the root; without one the
 // whole tree is rebuilt. When the user chose another root meanwhile, the tree shows nothing of
 // the download, and rebuilding it at every tick would only collapse what the user opened.
-void RefreshDownloadNode(CMainFrame &frame) {
-    FolderTree &tree = *frame.tree();
-    FrameState &state = frame.state();
+void RefreshDownloadNode(DownloadCommandHost &host) {
+    FolderTree &tree = host.folderTree();
+    FrameState &state = host.state();
     QTreeWidgetItem *root = tree.RootNode();
     const QString dateName = FileNameOf(state.downloadFolder);
     if (root && JoinPath(tree.GetNodePath(root), dateName) != state.downloadFolder) {
@@ -52,9 +50,9 @@ void RefreshDownloadNode(CMainFrame &frame) {
     tree.RefreshFolderNode(state.downloadNode, state.downloadFolder);
 }
 
-void ShowProgressBar(CMainFrame &frame, int batchSize) {
-    QWidget *part = frame.StatusPart();
-    delete DownloadProgressBar(frame);  // each download shows a bar of its own
+void ShowProgressBar(DownloadCommandHost &host, int batchSize) {
+    QWidget *part = host.StatusPart();
+    delete DownloadProgressBar(host);  // each download shows a bar of its own
     auto *bar = new QProgressBar(part);
     bar->setObjectName(kProgressBarName);
     bar->setTextVisible(false);
@@ -68,38 +66,37 @@ void ShowProgressBar(CMainFrame &frame, int batchSize) {
 
 }  // namespace
 
-QProgressBar *DownloadProgressBar(const CMainFrame &frame) {
-    return frame.StatusPart() ? frame.StatusPart()->findChild<QProgressBar *>(kProgressBarName)
-                              : nullptr;
+QProgressBar *DownloadProgressBar(const DownloadCommandHost &host) {
+    return host.StatusPart() ? host.StatusPart()->findChild<QProgressBar *>(kProgressBarName)
+                             : nullptr;
 }
 
-void OnDownload(CMainFrame &frame) {
-    FrameEnvironment &env = frame.environment();
-    FrameState &state = frame.state();
-    if (IsDownloadRunning(&frame)) {
-        ShowFailure(frame, QStringLiteral("下载已经开始"));
+void OnDownload(DownloadCommandHost &host) {
+    FrameState &state = host.state();
+    if (host.IsDownloadRunning()) {
+        ShowFailure(host, QStringLiteral("下载已经开始"));
         return;
     }
-    if (env.settings.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty())
-        ShowNoticeDialog(*env.prompter, env.settings, &frame);
+    if (host.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty()) host.ShowNotice();
 
-    const QString dateName = env.now().toString(QStringLiteral("yyyy-MM-dd"));
+    const DownloadServices &services = host.downloadServices();
+    const QString dateName = host.Now().toString(QStringLiteral("yyyy-MM-dd"));
     const QString dateFolder = JoinPath(state.downloadRoot, dateName);
     // A fresh batch: workers of an earlier download may still hold the previous one.
     auto batch = std::make_shared<DownloadBatch>();
     state.batch = batch;
     const std::string nativeDateFolder = EncodeFileName(dateFolder).toStdString();
-    if (!env.downloadServices.buildList(nativeDateFolder, *batch)) {
-        ShowFailure(frame, QStringLiteral("无法连接到服务器"));
+    if (!services.buildList(nativeDateFolder, *batch)) {
+        ShowFailure(host, QStringLiteral("无法连接到服务器"));
         return;
     }
     if (batch->empty()) {
-        ShowFailure(frame, QStringLiteral("获取列表失败"));
+        ShowFailure(host, QStringLiteral("获取列表失败"));
         return;
     }
-    frame.view()->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, MF_GRAYED);
+    host.SetDownloadRunning(true);
 
-    FolderTree &tree = *frame.tree();
+    FolderTree &tree = host.folderTree();
     QTreeWidgetItem *root = tree.RootNode();
     if (::mkdir(nativeDateFolder.c_str(), 0777) == 0 && root)
         state.downloadNode = tree.InsertFolderNode(dateName, root, NodePosition::Sorted);
@@ -111,31 +108,31 @@ void OnDownload(CMainFrame &frame) {
 
     DownloadProgress &progress = ProcessDownloadProgress();
     progress.Reset();
-    env.downloadServices.startWorkers(batch);
-    frame.progressTimer()->start();
-    frame.SetStatusText(QStringLiteral("正在下载"));
-    ShowProgressBar(frame, static_cast<int>(std::min(batch->size(), kMaxBatchTasks)));
+    services.startWorkers(batch);
+    host.progressTimer()->start();
+    host.SetStatusText(QStringLiteral("正在下载"));
+    ShowProgressBar(host, static_cast<int>(std::min(batch->size(), kMaxBatchTasks)));
 }
 
-void OnProgressTimer(CMainFrame &frame) {
-    FrameState &state = frame.state();
+void OnProgressTimer(DownloadCommandHost &host) {
+    FrameState &state = host.state();
     const DownloadProgress &progress = ProcessDownloadProgress();
     const ProgressReading reading = ReadProgress(progress);
-    QProgressBar *bar = DownloadProgressBar(frame);
+    QProgressBar *bar = DownloadProgressBar(host);
     if (reading.finished) {
-        RefreshDownloadNode(frame);
+        RefreshDownloadNode(host);
         if (bar) bar->setValue(reading.batchSize);
-        frame.SetStatusText(QStringLiteral("下载完毕"));
-        frame.view()->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, MF_ENABLED);
-        frame.progressTimer()->stop();
+        host.SetStatusText(QStringLiteral("下载完毕"));
+        host.SetDownloadRunning(false);
+        host.progressTimer()->stop();
         return;
     }
     const qint16 newFolders = progress.newFolderCount;
     if (newFolders > state.rememberedNewFolderCount) {
-        RefreshDownloadNode(frame);
+        RefreshDownloadNode(host);
         state.rememberedNewFolderCount = newFolders;
     }
-    frame.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
+    host.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
     // Out-of-range positions are clamped to the bar's range, not ignored.
     if (bar) bar->setValue(std::clamp(reading.furthest + 1, bar->minimum(), bar->maximum()));
 }

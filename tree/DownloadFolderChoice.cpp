@@ -1,7 +1,7 @@
 #include "tree/DownloadFolderChoice.h"
 
 #include "app/FrameEnvironment.h"
-#include "app/FrameState.h"
+#include "tree/FrameState.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"

@@ -3,7 +3,7 @@
 #include <QTreeWidgetItem>
 
 #include "app/CommandIds.h"
-#include "app/FrameState.h"
+#include "tree/FrameState.h"
 #include "app/MenuActions.h"
 #include "platform/Prompter.h"
 #include "tree/FolderRemoval.h"

@@ -8,7 +8,7 @@
 #include <QStyleOptionViewItem>
 
 #include "app/CommandIds.h"
-#include "app/FrameState.h"
+#include "tree/FrameState.h"
 #include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"

@@ -7,7 +7,7 @@
 
 #include "TreeTestSupport.h"
 #include "app/CommandIds.h"
-#include "app/FrameState.h"
+#include "tree/FrameState.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 
