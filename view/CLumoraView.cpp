@@ -1,19 +1,11 @@
 #include "view/CLumoraView.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollBar>
-#include <QTreeWidget>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -39,24 +31,6 @@ QLabel *MakeLink(const QString &text, QWidget *parent, const QRect &geometry) {
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     link->setGeometry(geometry);
     return link;
-}
-
-// A point on no screen has its x moved into the work area of the nearest one.
-QPoint OnSomeScreen(QPoint point) {
-    if (QGuiApplication::screenAt(point)) return point;
-    QScreen *nearest = nullptr;
-    qint64 best = 0;
-    for (QScreen *screen : QGuiApplication::screens()) {
-        const QRect area = screen->geometry();
-        const qint64 dx = std::max({area.left() - point.x(), 0, point.x() - area.right()});
-        const qint64 dy = std::max({area.top() - point.y(), 0, point.y() - area.bottom()});
-        if (!nearest || dx * dx + dy * dy < best) nearest = screen, best = dx * dx + dy * dy;
-    }
-    if (nearest) {
-        const QRect work = nearest->availableGeometry();
-        point.setX(std::clamp(point.x(), work.left(), work.right()));
-    }
-    return point;
 }
 
 void ScrollByWheel(QScrollBar *bar, int delta, int &remainder) {
@@ -207,125 +181,6 @@ void CLumoraView::OnSize() {
     inSize_ = false;
 }
 
-CLumoraView::Zone CLumoraView::HitZone(const QPoint &globalPos) const {
-    if (m_image.IsNull() || m_cxPicture == 0) return kZoneNone;
-    // Relative to the outer rectangle, frame included; the scroll position does not count.
-    const QPoint at = globalPos - mapToGlobal(QPoint(0, 0));
-    const int outerWidth = width() & 0xFFFF;
-    if (at.y() >= m_cyPicture) return kZoneNone;
-    const int visible = std::min<int>(m_cxPicture, outerWidth);
-    const int middle = visible / 2;
-    if (middle < at.x() && at.x() < visible) return kZoneRight;
-    if (at.x() <= middle) return kZoneLeft;
-    return kZoneNone;
-}
-
-CLumoraView::Zone CLumoraView::HitZone() const { return HitZone(QCursor::pos()); }
-
-void CLumoraView::OnMouseMove(const QPoint &pos, const QPoint &globalPos) {
-    const Zone zone = HitZone(globalPos);
-    const bool moved = pos != m_lastMousePos;
-    QCursor cursor(Qt::ArrowCursor);
-    if (zone == kZoneNone) {
-        m_hWndTip->Activate(false);
-    } else {
-        QString text;
-        if (zone == kZoneRight && m_nextMode == kNextPictureMode) {
-            text = QStringLiteral("　 点击查看下一张");
-            cursor = m_hCurNextPicture;
-        } else if (zone == kZoneRight) {
-            text = QStringLiteral("点击进入下一组");
-            cursor = m_hCurNextGroup;
-        } else if (m_prevMode == kPrevPictureMode) {
-            text = QStringLiteral("　 　点击查看上一张");
-            cursor = m_hCurPrevPicture;
-        } else {
-            text = QStringLiteral("　 　点击进入上一组");
-            cursor = m_hCurPrevGroup;
-        }
-        if (moved) {
-            m_hWndTip->SetText(text);
-            if (m_bShowTip) m_hWndTip->Activate(true);
-        }
-    }
-    viewport()->setCursor(cursor);
-    if (moved) m_lastMousePos = pos;
-}
-
-void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
-    const Zone zone = HitZone(globalPos);
-    if (zone == kZoneNone) return;
-    const bool previous = zone == kZoneLeft;
-    const QString neighbour = previous ? m_strPrev : m_strNext;
-    if (!neighbour.isEmpty()) {
-        LoadPath(neighbour);
-        return;
-    }
-    if (IsInRoot(m_strPath)) {
-        ShowMessage(QStringLiteral("当前已是根目录"));
-        return;
-    }
-    const QString group =
-        previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
-    if (group.isEmpty()) {
-        ShowMessage(previous ? QStringLiteral("已经是第一组，请单击目录树中的文件夹查看其他组")
-                             : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
-        return;
-    }
-    SelectSiblingGroup(previous ? -1 : 1);  // the tree's own handler loads that folder first
-    LoadPath(group);
-}
-
-void CLumoraView::OnLinkPrevious() { LoadPath(m_strPrev); }
-
-void CLumoraView::OnLinkNext() { LoadPath(m_strNext); }
-
-void CLumoraView::OnDeletePicture() {
-    if (!IsPicturePath(m_strPath)) {
-        ShowMessage(QStringLiteral("当前未浏览图片"));
-        return;
-    }
-    // The file the question names: a refresh while the box is open may load another picture.
-    const QString asked = m_strPath;
-    const Answer answer =
-        prompter_.ShowMessage(this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(),
-                                     Buttons::YesNo, Icon::Question});
-    if (answer != Answer::Yes) return;
-    ::unlink(EncodeFileName(asked).constData());  // a failure is not reported; the file stays listed
-    if (m_strPath != asked) {
-        LoadPath(m_strPath);  // the neighbours are listed again, without the deleted file
-        return;
-    }
-    QString next;
-    if (!m_strNext.isEmpty()) {
-        next = m_strNext;
-    } else if (!m_strPrev.isEmpty()) {
-        next = m_strPrev;
-    } else {
-        m_strPath = FolderOf(m_strPath);
-        next = m_strPath;
-    }
-    LoadPath(next);
-}
-
-void CLumoraView::OnContextMenu(const QPoint &globalPos) {
-    if (!IsPicturePath(m_strPath)) return;
-    const MenuPopupResource &resource = ViewPopupMenuResource();
-    QMenu menu(resource.title, this);
-    for (const MenuItemResource &item : resource.items)
-        menu.addAction(item.text)->setProperty(kCommandIdProperty, item.id);
-    QAction *chosen = popupMenuRunner_(menu, OnSomeScreen(globalPos));
-    if (!chosen) return;
-    const int id = chosen->property(kCommandIdProperty).toInt();
-    if (id == ID_VIEW_DELETE) OnDeletePicture();
-    if (id == ID_VIEW_REFRESH) OnRefresh();
-}
-
-void CLumoraView::OnRefresh() {
-    preloader_.Forget();  // decoded again, with its neighbours
-    if (!m_strPath.isEmpty()) LoadPath(m_strPath);
-}
-
 void CLumoraView::paintEvent(QPaintEvent *) {
     if (m_image.IsNull()) return;
     QPainter painter(viewport());
@@ -336,21 +191,6 @@ void CLumoraView::paintEvent(QPaintEvent *) {
 }
 
 void CLumoraView::resizeEvent(QResizeEvent *) { OnSize(); }
-
-void CLumoraView::mouseMoveEvent(QMouseEvent *event) {
-    const QPoint global = event->globalPosition().toPoint();
-    OnMouseMove(event->position().toPoint(), global);
-    m_hWndTip->RelayMouseMove(global);
-}
-
-void CLumoraView::mousePressEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton) OnLButtonDown(event->globalPosition().toPoint());
-}
-
-void CLumoraView::contextMenuEvent(QContextMenuEvent *event) {
-    OnContextMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
-                                                              : QCursor::pos());
-}
 
 void CLumoraView::wheelEvent(QWheelEvent *event) {
     const QPoint delta = event->angleDelta();
@@ -389,25 +229,4 @@ void CLumoraView::SetCaption(const QString &text) {
     QString shown = text;
     shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     window()->setWindowTitle(QStringLiteral("Lumora 1.00 - ") + shown);
-}
-
-void CLumoraView::SelectSiblingGroup(int offset) {
-    if (!m_pTree) return;
-    QTreeWidgetItem *selected = m_pTree->currentItem();
-    QTreeWidgetItem *sibling = nullptr;
-    if (selected) {
-        QTreeWidgetItem *parent = selected->parent();
-        const int index =
-            (parent ? parent->indexOfChild(selected) : m_pTree->indexOfTopLevelItem(selected)) +
-            offset;
-        const int count = parent ? parent->childCount() : m_pTree->topLevelItemCount();
-        if (index >= 0 && index < count)
-            sibling = parent ? parent->child(index) : m_pTree->topLevelItem(index);
-    }
-    m_pTree->setCurrentItem(sibling);
-}
-
-bool CLumoraView::IsInRoot(const QString &path) const {
-    // The same folder whether or not the root was saved with a trailing "/".
-    return !m_strRoot.isEmpty() && QDir::cleanPath(FolderOf(path)) == QDir::cleanPath(m_strRoot);
 }

@@ -27,11 +27,6 @@ TEST(HandOverTest, StartsTheScriptDetachedInItsFolderWithItsArguments) {
     EXPECT_EQ(QString::fromUtf8(ReadWholeFile(temp + "/seen")), "/|" + temp + "|" + temp);
 }
 
-TEST(HandOverTest, MissingInterpreterIsReported) {
-    TestFolder folder;
-    EXPECT_FALSE(StartDetachedProcess(folder.At("no-such-shell"), {}, folder.path()));
-}
-
 TEST(HandOverDeathTest, EndsTheProcessWithTheGivenCode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(EndProcessNow(0), ::testing::ExitedWithCode(0), "");

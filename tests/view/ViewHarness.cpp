@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "app/CommandIds.h"
 #include "app/MenuActions.h"
 #include "platform/DirectoryListing.h"
+#include "tree/FolderTree.h"
 
 std::vector<QString> ListedNames(const QString &folder, bool picturesOnly) {
     std::vector<QString> names;
@@ -29,16 +29,14 @@ ViewHarness::ViewHarness(int clientWidth, int clientHeight) : window_(new QMainW
     view_ = new CLumoraView(prompter_, central);
     const int frame = view_->frameWidth();
     view_->setGeometry(0, 0, clientWidth + 2 * frame, clientHeight + 2 * frame);
-    tree_ = new QTreeWidget(central);
+    tree_ = new FolderTree(state_, central);
     tree_->setGeometry(clientWidth + 2 * frame + 10, 0, 200, 300);
+    tree_->SetView(view_);
     view_->m_pTree = tree_;
-    QObject::connect(tree_, &QTreeWidget::currentItemChanged, tree_, [this](QTreeWidgetItem *node) {
-        if (!node) return;
-        const QString folder = NodePath(node);
-        const std::vector<QString> pictures = ListedNames(folder, true);
-        const QString target = pictures.empty() ? folder : JoinPath(folder, pictures.front());
-        treeLoads_.push_back(target);
-        view_->LoadPath(target);
+    // The tree's own selection handler loads the folder's first picture; the loads are recorded.
+    tree_->SetPathLoader([this](const QString &path) {
+        treeLoads_.push_back(path);
+        view_->LoadPath(path);
     });
     window_->resize(clientWidth + 2 * frame + 240, clientHeight + 2 * frame + 80);
     window_->show();
@@ -48,32 +46,29 @@ ViewHarness::ViewHarness(int clientWidth, int clientHeight) : window_(new QMainW
 ViewHarness::~ViewHarness() = default;
 
 void ViewHarness::FillTree(const QString &root) {
-    tree_->clear();
-    auto *rootNode = new QTreeWidgetItem(tree_, {root});
-    std::vector<QTreeWidgetItem *> pending = {rootNode};
-    while (!pending.empty()) {
-        QTreeWidgetItem *node = pending.back();
-        pending.pop_back();
-        const QString path = NodePath(node);
-        for (const DirEntry &entry :
-             ListFolder(path, ListPattern::All).value_or(std::vector<DirEntry>()))
-            if (entry.isDirectory && entry.name != QStringLiteral(".") &&
-                entry.name != QStringLiteral(".."))
-                pending.push_back(new QTreeWidgetItem(node, {entry.name}));
-    }
+    state_.downloadRoot = root;
     view_->m_strRoot = root;
+    tree_->RefreshFolderNode(nullptr, QString());
     treeLoads_.clear();
 }
 
 QString ViewHarness::NodePath(const QTreeWidgetItem *node) const {
-    if (!node->parent()) return node->text(0);
-    return JoinPath(NodePath(node->parent()), node->text(0));
+    return tree_->GetNodePath(const_cast<QTreeWidgetItem *>(node));
 }
 
 QTreeWidgetItem *ViewHarness::Node(const QString &path) const {
-    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
-        if (NodePath(*it) == path) return *it;
-    return nullptr;
+    // Down from the root, opening each node on the way, as the user would.
+    QTreeWidgetItem *node = tree_->RootNode();
+    while (node && tree_->GetNodePath(node) != path) {
+        tree_->expandItem(node);
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < node->childCount() && !next; ++i) {
+            const QString childPath = tree_->GetNodePath(node->child(i));
+            if (path == childPath || path.startsWith(childPath + u'/')) next = node->child(i);
+        }
+        node = next;
+    }
+    return node;
 }
 
 QPoint ViewHarness::ClientPoint(QPoint outer) const {

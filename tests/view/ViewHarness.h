@@ -8,30 +8,32 @@
 
 #include "platform/ScriptedPrompter.h"
 #include "support/TestFolders.h"
+#include "tree/FolderTree.h"
+#include "tree/FrameState.h"
 #include "view/CLumoraView.h"
 
 class QAction;
-class QTreeWidget;
 class QTreeWidgetItem;
 
 // The real view in a frame-like window: a menu whose "删除图片" item carries the frame menu's
-// properties, and a plain folder tree whose selection loads the folder's first picture the way
-// the program's tree does. The view's client area is `clientWidth` x `clientHeight`.
+// properties, and the program's folder tree beside it, whose selection loads the folder's first
+// picture. The view's client area is `clientWidth` x `clientHeight`.
 class ViewHarness {
 public:
     explicit ViewHarness(int clientWidth = 400, int clientHeight = 300);
     ~ViewHarness();
 
     CLumoraView &view() { return *view_; }
-    QTreeWidget &tree() { return *tree_; }
+    FolderTree &tree() { return *tree_; }
     ScriptedPrompter &prompter() { return prompter_; }
     QAction &deleteItem() { return *deleteItem_; }
     QString caption() const { return window_->windowTitle(); }
     // Paths the tree's selection handler loaded, in order.
     const std::vector<QString> &treeLoads() const { return treeLoads_; }
 
-    // Fills the tree with `root` and its sub-folders in listing order and sets the view's root.
+    // Builds the tree from the download root `root` and sets the view's root.
     void FillTree(const QString &root);
+    // The node of `path`, its ancestors opened on the way; null when there is none.
     QTreeWidgetItem *Node(const QString &path) const;
     QString NodePath(const QTreeWidgetItem *node) const;
 
@@ -47,7 +49,8 @@ private:
     ScriptedPrompter prompter_;
     std::unique_ptr<QMainWindow> window_;
     QAction *deleteItem_ = nullptr;
-    QTreeWidget *tree_ = nullptr;
+    FrameState state_;
+    FolderTree *tree_ = nullptr;
     CLumoraView *view_ = nullptr;
     std::vector<QString> treeLoads_;
 };

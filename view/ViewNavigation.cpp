@@ -1,0 +1,113 @@
+// The view's click halves, cursors, tips, links and group steps.
+#include <QDir>
+#include <QMouseEvent>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "platform/DirectoryListing.h"
+#include "view/CLumoraView.h"
+#include "view/ViewTip.h"
+
+CLumoraView::Zone CLumoraView::HitZone(const QPoint &globalPos) const {
+    if (m_image.IsNull() || m_cxPicture == 0) return kZoneNone;
+    // Relative to the outer rectangle, frame included; the scroll position does not count.
+    const QPoint at = globalPos - mapToGlobal(QPoint(0, 0));
+    const int outerWidth = width() & 0xFFFF;
+    if (at.y() >= m_cyPicture) return kZoneNone;
+    const int visible = std::min<int>(m_cxPicture, outerWidth);
+    const int middle = visible / 2;
+    if (middle < at.x() && at.x() < visible) return kZoneRight;
+    if (at.x() <= middle) return kZoneLeft;
+    return kZoneNone;
+}
+
+CLumoraView::Zone CLumoraView::HitZone() const { return HitZone(QCursor::pos()); }
+
+void CLumoraView::OnMouseMove(const QPoint &pos, const QPoint &globalPos) {
+    const Zone zone = HitZone(globalPos);
+    const bool moved = pos != m_lastMousePos;
+    QCursor cursor(Qt::ArrowCursor);
+    if (zone == kZoneNone) {
+        m_hWndTip->Activate(false);
+    } else {
+        QString text;
+        if (zone == kZoneRight && m_nextMode == kNextPictureMode) {
+            text = QStringLiteral("　 点击查看下一张");
+            cursor = m_hCurNextPicture;
+        } else if (zone == kZoneRight) {
+            text = QStringLiteral("点击进入下一组");
+            cursor = m_hCurNextGroup;
+        } else if (m_prevMode == kPrevPictureMode) {
+            text = QStringLiteral("　 　点击查看上一张");
+            cursor = m_hCurPrevPicture;
+        } else {
+            text = QStringLiteral("　 　点击进入上一组");
+            cursor = m_hCurPrevGroup;
+        }
+        if (moved) {
+            m_hWndTip->SetText(text);
+            if (m_bShowTip) m_hWndTip->Activate(true);
+        }
+    }
+    viewport()->setCursor(cursor);
+    if (moved) m_lastMousePos = pos;
+}
+
+void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
+    const Zone zone = HitZone(globalPos);
+    if (zone == kZoneNone) return;
+    const bool previous = zone == kZoneLeft;
+    const QString neighbour = previous ? m_strPrev : m_strNext;
+    if (!neighbour.isEmpty()) {
+        LoadPath(neighbour);
+        return;
+    }
+    if (IsInRoot(m_strPath)) {
+        ShowMessage(QStringLiteral("当前已是根目录"));
+        return;
+    }
+    const QString group =
+        previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
+    if (group.isEmpty()) {
+        ShowMessage(previous ? QStringLiteral("已经是第一组，请单击目录树中的文件夹查看其他组")
+                             : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
+        return;
+    }
+    SelectSiblingGroup(previous ? -1 : 1);  // the tree's own handler loads that folder first
+    LoadPath(group);
+}
+
+void CLumoraView::OnLinkPrevious() { LoadPath(m_strPrev); }
+
+void CLumoraView::OnLinkNext() { LoadPath(m_strNext); }
+
+void CLumoraView::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint global = event->globalPosition().toPoint();
+    OnMouseMove(event->position().toPoint(), global);
+    m_hWndTip->RelayMouseMove(global);
+}
+
+void CLumoraView::mousePressEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton) OnLButtonDown(event->globalPosition().toPoint());
+}
+
+void CLumoraView::SelectSiblingGroup(int offset) {
+    if (!m_pTree) return;
+    QTreeWidgetItem *selected = m_pTree->currentItem();
+    QTreeWidgetItem *sibling = nullptr;
+    if (selected) {
+        QTreeWidgetItem *parent = selected->parent();
+        const int index =
+            (parent ? parent->indexOfChild(selected) : m_pTree->indexOfTopLevelItem(selected)) +
+            offset;
+        const int count = parent ? parent->childCount() : m_pTree->topLevelItemCount();
+        if (index >= 0 && index < count)
+            sibling = parent ? parent->child(index) : m_pTree->topLevelItem(index);
+    }
+    m_pTree->setCurrentItem(sibling);
+}
+
+bool CLumoraView::IsInRoot(const QString &path) const {
+    // The same folder whether or not the root was saved with a trailing "/".
+    return !m_strRoot.isEmpty() && QDir::cleanPath(FolderOf(path)) == QDir::cleanPath(m_strRoot);
+}
