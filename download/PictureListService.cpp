@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "download/AnswerDechunker.h"
 #include "soapwebserviceHttpBindingProxy.h"
 #include "webserviceHttpBinding.nsmap"  // the runtime's global namespace table
 
@@ -99,30 +100,38 @@ std::chrono::milliseconds Bounded(std::chrono::milliseconds timeout, Clock::time
 }
 
 // One proxy per call, on the caller's stack: UTF-8 strings pass unchanged, plain HTTP, no header.
-// Every read waits at most until the call's deadline, and the answer's bytes pass the "?" rule
-// before the runtime parses them (it would read a stray byte as Latin-1 and re-encode it).
+// Every read waits at most until the call's deadline, a chunked answer reaches the runtime
+// joined, and the answer's bytes pass the "?" rule before the runtime parses them (it would
+// read a stray byte as Latin-1 and re-encode it).
 class ServiceCall {
 public:
     explicit ServiceCall(const ServiceOptions &options)
         : endpoint_(options.endpoint.empty() ? ServiceEndpoint() : options.endpoint),
           receiveTimeout_(options.receiveTimeout),
           proxy_(SOAP_C_UTFSTRING) {
-        if (options.callDeadline.count() > 0) deadline_ = Clock::now() + options.callDeadline;
-        proxy_.soap_endpoint = endpoint_.c_str();
-        proxy_.connect_timeout = GsoapTimeout(Limited(options.connectTimeout));
-        proxy_.send_timeout = GsoapTimeout(Limited(options.sendTimeout));
-        proxy_.recv_timeout = GsoapTimeout(Limited(options.receiveTimeout));
-        proxy_.socket_flags = MSG_NOSIGNAL;  // a peer that hangs up must not raise SIGPIPE
-        proxy_.user = this;
-        runtimeReceive_ = proxy_.frecv;
-        proxy_.frecv = &ServiceCall::ReceiveBeforeDeadline;
-        proxy_.ffilterrecv = &ServiceCall::FilterUtf8;
+        Prepare(options);
+    }
+    // Reads the whole HTTP answer from `answer` instead of the wire, through the same filters;
+    // nothing is sent.
+    explicit ServiceCall(std::string_view answer)
+        : receiveTimeout_(0), memoryAnswer_(answer), proxy_(SOAP_C_UTFSTRING) {
+        ServiceOptions none;
+        none.connectTimeout = none.sendTimeout = none.receiveTimeout = none.callDeadline = {};
+        Prepare(none);
+        runtimeReceive_ = &ServiceCall::ReceiveFromMemory;
     }
     ~ServiceCall() { proxy_.destroy(); }
     ServiceCall(const ServiceCall &) = delete;
     ServiceCall &operator=(const ServiceCall &) = delete;
 
-    webserviceHttpBindingProxy &proxy() { return proxy_; }
+    int Delete(_ns1__deleteResponse &response) {
+        _ns1__delete request;
+        return memoryAnswer_ ? proxy_.recv_delete_(response) : proxy_.delete_(&request, response);
+    }
+    int GetVer(_ns1__getVerResponse &response) {
+        _ns1__getVer request;
+        return memoryAnswer_ ? proxy_.recv_getVer(response) : proxy_.getVer(&request, response);
+    }
 
     // The runtime reads a body sent with any HTTP status so that it can report faults; an
     // answer that came with an error status still counts as a failed call.
@@ -131,17 +140,56 @@ public:
     }
 
 private:
+    void Prepare(const ServiceOptions &options) {
+        if (options.callDeadline.count() > 0) deadline_ = Clock::now() + options.callDeadline;
+        proxy_.soap_endpoint = endpoint_.c_str();
+        proxy_.connect_timeout = GsoapTimeout(Limited(options.connectTimeout));
+        proxy_.send_timeout = GsoapTimeout(Limited(options.sendTimeout));
+        proxy_.recv_timeout = GsoapTimeout(Limited(options.receiveTimeout));
+        proxy_.socket_flags = MSG_NOSIGNAL;  // a peer that hangs up must not raise SIGPIPE
+        proxy_.user = this;
+        runtimeReceive_ = proxy_.frecv;
+        proxy_.frecv = &ServiceCall::Receive;
+        proxy_.ffilterrecv = &ServiceCall::FilterUtf8;
+    }
+
     std::chrono::milliseconds Limited(std::chrono::milliseconds timeout) const {
         return deadline_ ? Bounded(timeout, *deadline_) : timeout;
     }
 
-    static size_t ReceiveBeforeDeadline(struct soap *soap, char *buffer, size_t length) {
-        auto *call = static_cast<ServiceCall *>(soap->user);
-        if (call->deadline_) {
-            if (Clock::now() >= *call->deadline_) return 0;  // read as the end: the call fails
-            soap->recv_timeout = GsoapTimeout(call->Limited(call->receiveTimeout_));
+    static size_t ReceiveFromMemory(struct soap *soap, char *buffer, size_t length) {
+        std::string_view &rest = *static_cast<ServiceCall *>(soap->user)->memoryAnswer_;
+        length = std::min(length, rest.size());
+        std::memcpy(buffer, rest.data(), length);
+        rest.remove_prefix(length);
+        return length;
+    }
+
+    size_t ReceiveBeforeDeadline(struct soap *soap, char *buffer, size_t length) {
+        if (deadline_) {
+            if (Clock::now() >= *deadline_) return 0;  // read as the end: the call fails
+            soap->recv_timeout = GsoapTimeout(Limited(receiveTimeout_));
         }
-        return call->runtimeReceive_(soap, buffer, length);
+        return runtimeReceive_(soap, buffer, length);
+    }
+
+    // The runtime's reads: the answer as it arrives, its chunks joined.
+    static size_t Receive(struct soap *soap, char *buffer, size_t length) {
+        auto *call = static_cast<ServiceCall *>(soap->user);
+        while (call->forRuntime_.empty() && !call->answerEnded_) {
+            const size_t received = call->ReceiveBeforeDeadline(soap, buffer, length);
+            if (received == 0) {
+                call->forRuntime_ = call->dechunker_.Finish();
+                call->answerEnded_ = true;
+            } else {
+                call->forRuntime_ = call->dechunker_.Feed(std::string_view(buffer, received));
+                call->answerEnded_ = call->dechunker_.ended();
+            }
+        }
+        length = std::min(length, call->forRuntime_.size());
+        std::memcpy(buffer, call->forRuntime_.data(), length);
+        call->forRuntime_.erase(0, length);
+        return length;
     }
 
     // Called with the bytes just received (`*length` of them), or with none to collect what is
@@ -162,11 +210,32 @@ private:
     std::string endpoint_;
     std::chrono::milliseconds receiveTimeout_;
     std::optional<Clock::time_point> deadline_;
+    std::optional<std::string_view> memoryAnswer_;  // what is still to be read
+    AnswerDechunker dechunker_;
+    std::string forRuntime_;  // dechunked bytes the runtime has not read yet
+    bool answerEnded_ = false;
     Utf8StreamCleaner cleaner_;
     std::string cleaned_;  // cleaned bytes the runtime has not taken yet
     size_t (*runtimeReceive_)(struct soap *, char *, size_t) = nullptr;
     webserviceHttpBindingProxy proxy_;
 };
+
+// A call that fails after `out` was read (a cut or malformed answer) gives no list either.
+std::optional<std::string> PictureListOf(ServiceCall &call) {
+    _ns1__deleteResponse response;
+    if (!call.Succeeded(call.Delete(response)) || response.out == nullptr) return std::nullopt;
+    return std::string(response.out);
+}
+
+std::vector<std::string> VersionListOf(ServiceCall &call) {
+    std::vector<std::string> versions;
+    _ns1__getVerResponse response;
+    if (!call.Succeeded(call.GetVer(response)) || response.out == nullptr) return versions;
+    for (const char *text : response.out->string) {
+        versions.push_back(text == nullptr ? std::string() : Utf8ToSystemCodePage(text));
+    }
+    return versions;
+}
 
 }  // namespace
 
@@ -180,29 +249,24 @@ std::optional<std::string> RequestPictureList() { return RequestPictureList(Serv
 
 std::optional<std::string> RequestPictureList(const ServiceOptions &options) {
     ServiceCall call(options);
-    _ns1__delete request;
-    _ns1__deleteResponse response;
-    // A call that fails after `out` was read (a cut or malformed answer) gives no list either.
-    if (!call.Succeeded(call.proxy().delete_(&request, response)) || response.out == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(response.out);
+    return PictureListOf(call);
 }
 
 std::vector<std::string> RequestVersionList() { return RequestVersionList(ServiceOptions{}); }
 
 std::vector<std::string> RequestVersionList(const ServiceOptions &options) {
-    std::vector<std::string> versions;
     ServiceCall call(options);
-    _ns1__getVer request;
-    _ns1__getVerResponse response;
-    if (!call.Succeeded(call.proxy().getVer(&request, response)) || response.out == nullptr) {
-        return versions;
-    }
-    for (const char *text : response.out->string) {
-        versions.push_back(text == nullptr ? std::string() : Utf8ToSystemCodePage(text));
-    }
-    return versions;
+    return VersionListOf(call);
+}
+
+std::optional<std::string> ReadPictureListAnswer(std::string_view answer) {
+    ServiceCall call(answer);
+    return PictureListOf(call);
+}
+
+std::vector<std::string> ReadVersionListAnswer(std::string_view answer) {
+    ServiceCall call(answer);
+    return VersionListOf(call);
 }
 
 std::string Utf8ToSystemCodePage(std::string_view utf8) {

@@ -30,6 +30,12 @@ std::optional<std::string> RequestPictureList(const ServiceOptions &options);
 std::vector<std::string> RequestVersionList();
 std::vector<std::string> RequestVersionList(const ServiceOptions &options);
 
+// The same two calls with the answer read from memory instead of the wire: `answer` is the
+// whole HTTP response, status line and headers included. Nothing is sent. For checking how
+// answers are read without a server.
+std::optional<std::string> ReadPictureListAnswer(std::string_view answer);
+std::vector<std::string> ReadVersionListAnswer(std::string_view answer);
+
 // Narrow strings are UTF-8 here: valid UTF-8 is kept, each invalid sequence becomes "?", and the
 // text ends at its first NUL byte. The same rule applies to the answers' bytes as they arrive,
 // before the SOAP runtime reads them.

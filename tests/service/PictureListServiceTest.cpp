@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -338,6 +339,102 @@ TEST(ServiceAnswer, StrayBytesOnTheWireBecomeQuestionMarks) {
     ASSERT_TRUE(ListBuilder("/pictures/2010-05-03", batch, pictures.Options()));
     ASSERT_EQ(batch.size(), 1u);
     EXPECT_EQ(batch[0].localPath, "/pictures/2010-05-03/bad?title/bad?title 1.jpg");
+}
+
+std::string Chunked(const std::vector<std::string> &chunks) {
+    std::string body;
+    char size[32];
+    for (const std::string &chunk : chunks) {
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        body += size + chunk + "\r\n";
+    }
+    return body + "0\r\n\r\n";
+}
+
+const std::string kVersions = Envelope(
+    "<ns1:getVerResponse><ns1:out><ns1:string>1.0\xFF</ns1:string><ns1:string>新</ns1:string>"
+    "</ns1:out></ns1:getVerResponse>");
+
+struct FramingCase {
+    const char *name;
+    std::string answer;  // the whole HTTP response
+    std::vector<std::string> versions;
+};
+
+void PrintTo(const FramingCase &c, std::ostream *os) { *os << c.name; }
+
+class AnswerFramingTest : public testing::TestWithParam<FramingCase> {};
+
+// However the body is framed, its bytes meet the "?" rule once, in order, and a body that ends
+// early gives nothing.
+TEST_P(AnswerFramingTest, GivesTheVersionsOfTheBody) {
+    EXPECT_EQ(ReadVersionListAnswer(GetParam().answer), GetParam().versions);
+}
+
+const std::string kChunkedHead =
+    "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nTransfer-Encoding: chunked\r\n\r\n";
+const std::size_t kCharacter = kVersions.find("新");
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, AnswerFramingTest,
+    testing::Values(
+        FramingCase{"ContentLength",
+                    "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kVersions.size()) +
+                        "\r\n\r\n" + kVersions,
+                    {"1.0?", "新"}},
+        FramingCase{"UntilClose", "HTTP/1.0 200 OK\r\n\r\n" + kVersions, {"1.0?", "新"}},
+        FramingCase{"OneChunk", kChunkedHead + Chunked({kVersions}), {"1.0?", "新"}},
+        FramingCase{"CharacterCutBetweenChunks",
+                    kChunkedHead + Chunked({kVersions.substr(0, kCharacter + 1),
+                                            kVersions.substr(kCharacter + 1)}),
+                    {"1.0?", "新"}},
+        FramingCase{"ManySmallChunks",
+                    kChunkedHead + Chunked([] {
+                        std::vector<std::string> chunks;
+                        for (std::size_t at = 0; at < kVersions.size(); at += 7)
+                            chunks.push_back(kVersions.substr(at, 7));
+                        return chunks;
+                    }()),
+                    {"1.0?", "新"}},
+        FramingCase{"LastChunkMissing",
+                    kChunkedHead + Chunked({kVersions.substr(0, 100)}).substr(0, 105),
+                    {}},
+        FramingCase{"AfterAnInterimAnswer",
+                    "HTTP/1.1 100 Continue\r\n\r\n" + kChunkedHead + Chunked({kVersions}),
+                    {"1.0?", "新"}},
+        FramingCase{"LengthBesideChunks",
+                    "HTTP/1.1 200 OK\r\nContent-Length: 7\r\nTransfer-Encoding: Chunked\r\n\r\n" +
+                        Chunked({kVersions.substr(0, 50), kVersions.substr(50)}),
+                    {"1.0?", "新"}},
+        FramingCase{"BadChunkSize", kChunkedHead + "zz\r\n" + kVersions, {}},
+        FramingCase{"ErrorStatus",
+                    "HTTP/1.1 503 Busy\r\nContent-Length: " + std::to_string(kVersions.size()) +
+                        "\r\n\r\n" + kVersions,
+                    {}},
+        FramingCase{"NoHttp", kVersions, {}}, FramingCase{"Nothing", "", {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A service that sends its answer in chunks, as servers do when they stream it.
+TEST(ServiceAnswer, ChunkedAnswerOverTheWire) {
+    httplib::Server server;
+    server.Post(".*", [](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider(
+            "text/xml; charset=utf-8", [](std::size_t, httplib::DataSink &sink) {
+                for (std::size_t at = 0; at < kVersions.size(); at += 5)
+                    sink.write(kVersions.data() + at, std::min<std::size_t>(5, kVersions.size() - at));
+                sink.done();
+                return true;
+            });
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&] { server.listen_after_bind(); });
+    ServiceOptions options;
+    options.endpoint = "http://127.0.0.1:" + std::to_string(port) + "/services/webservice";
+    options.callDeadline = 5s;
+    const std::vector<std::string> versions = RequestVersionList(options);
+    server.stop();
+    thread.join();
+    EXPECT_EQ(versions, (std::vector<std::string>{"1.0?", "新"}));
 }
 
 TEST(Utf8StreamCleaner, JoinsSequencesCutBetweenPieces) {
