@@ -77,6 +77,16 @@ QByteArray ReadHead(int fd, qint64 size) {
     return head;
 }
 
+// The size the decoder will allocate. A GIF decodes to its logical screen, read from the file's
+// header, whatever size the reader announces; only a screen of no size takes the frame's.
+QSize AnnouncedSize(QImageReader &reader, int fd) {
+    if (reader.format() != "gif") return reader.size();
+    unsigned char header[10];
+    if (::pread(fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header)) return {};
+    const QSize screen(header[6] | header[7] << 8, header[8] | header[9] << 8);
+    return screen.isEmpty() ? reader.size() : screen;
+}
+
 }  // namespace
 
 bool IsAcceptablePictureSize(const QSize &size) {
@@ -103,7 +113,7 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
 
     QImageReader reader(&file);
     reader.setAutoTransform(false);
-    const QSize announced = reader.size();
+    const QSize announced = AnnouncedSize(reader, fd.get());
     // Refuse what the header announces as too big before anything is allocated for it.
     if (announced.isValid() && !IsAcceptablePictureSize(announced)) return picture;
     const QByteArray format = reader.format();
@@ -115,7 +125,9 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     } catch (const std::bad_alloc &) {
         return picture;
     }
-    const QSize natural = announced.isValid() ? announced : image.size();
+    // The picture's own size is what was decoded, unless the decoder was asked for less.
+    const bool scaled = reader.scaledSize().isValid();
+    const QSize natural = scaled ? announced : image.size();
     if (!IsAcceptablePictureSize(natural)) return picture;
 
     picture.image = std::move(image);
@@ -135,7 +147,7 @@ PictureJudgement JudgePictureFile(const QString &path) {
         QFile file;
         if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
         QImageReader reader(&file);
-        const QSize announced = reader.size();
+        const QSize announced = AnnouncedSize(reader, fd.get());
         if (announced.isValid() && !IsAcceptablePictureSize(announced)) return {};
         if (reader.format() == "jpeg") {
             const JpegStructure structure = InspectJpegFile(fd.get(), stamp.size);

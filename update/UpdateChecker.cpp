@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -25,9 +24,9 @@ public:
     RunningCheck &operator=(const RunningCheck &) = delete;
 };
 
+// Byte by byte: a name that is no UTF-8 is asked for as it is, not as U+FFFD.
 std::string PercentEncoded(std::string_view text) {
-    return QUrl::toPercentEncoding(QByteArray(text.data(), static_cast<qsizetype>(text.size())))
-        .toStdString();
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toPercentEncoding().toStdString();
 }
 
 void ReportConnectionFailure(Prompter &prompter) {

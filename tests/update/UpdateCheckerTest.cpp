@@ -168,6 +168,8 @@ TEST_F(UpdateCheckerTest, EncodesNamesThatWouldChangeTheAddress) {
     const DownloadTask task = UpdateTransfer("h:1", "1.0#", "a b?.txt");
     EXPECT_EQ(task.remoteAddress, "h:1/version/1.0%23/a%20b%3F.txt");
     EXPECT_EQ(task.localPath, "temp/a b?.txt");
+    // A name that is no UTF-8 is asked for byte by byte, not as replacement characters.
+    EXPECT_EQ(UpdateTransfer("h:1", "1.01", "\xA2x%").remoteAddress, "h:1/version/1.01/%A2x%25");
 }
 
 TEST_F(UpdateCheckerTest, StopsAtTheFirstFileThatDidNotArrive) {

@@ -154,6 +154,16 @@ INSTANTIATE_TEST_SUITE_P(
                  PictureVerdict::NotAPicture, false},
         RuleCase{"JpegWithUndefinedQuantTable", WithUndefinedQuantTable, 0,
                  PictureVerdict::NotAPicture, false},
+        // Decoded at its 5000 x 500 logical screen, though the reader announces its 2 x 2
+        // frame's width.
+        RuleCase{"GifScreenLargerThanItsFrame",
+                 [] {
+                     QByteArray gif = PaletteGif(2, 2, {0, 0, 0, 0});
+                     gif[6] = char(5000 & 0xFF), gif[7] = char(5000 >> 8);
+                     gif[8] = char(500 & 0xFF), gif[9] = char(500 >> 8);
+                     return gif;
+                 },
+                 0, PictureVerdict::Accepted, true},
         // 3 GB that begin with a good photo: refused before anything is read.
         RuleCase{"FileLargerThanAnyPicture", Photo, 3LL << 30, PictureVerdict::NotAPicture,
                  false}),

@@ -1,0 +1,43 @@
+// Picture files: the download's picture test and the view's decoder must agree on them.
+#include <QGuiApplication>
+
+#include "FuzzSupport.h"
+#include "download/PictureTest.h"
+#include "platform/PictureRule.h"
+#include "view/CImage.h"
+
+namespace {
+QString picturePath;
+}
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);  // the image format plugins
+    picturePath = EnterScratchFolder() + "/picture.jpg";
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    WriteWholeFile(picturePath, AsText(data, size));
+
+    const PictureJudgement judgement = JudgePictureFile(picturePath);
+    const PictureVerdict verdict = JudgePicture(picturePath);
+    const ViewPicture shown = DecodeViewPicture(picturePath);
+    CImage image;
+    const bool loaded = image.Load(picturePath);
+
+    FUZZ_CHECK(loaded == !shown.image.isNull());
+    FUZZ_CHECK((verdict != PictureVerdict::NotAPicture) == judgement.picture);
+    if (!shown.image.isNull()) {
+        FUZZ_CHECK(IsAcceptablePictureSize(shown.image.size()));
+        FUZZ_CHECK(shown.image.sizeInBytes() <= kMaxDecodedPictureBytes);
+        FUZZ_CHECK(image.GetWidth() == shown.image.width() &&
+                   image.GetHeight() == shown.image.height());
+    }
+    // Whatever the download keeps, the view shows, at the size the download judged.
+    if (judgement.picture) {
+        FUZZ_CHECK(!shown.image.isNull());
+        FUZZ_CHECK(shown.image.size() == judgement.naturalSize);
+    }
+    return 0;
+}
