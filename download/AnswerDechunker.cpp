@@ -79,8 +79,13 @@ std::string AnswerDechunker::Feed(std::string_view raw) {
             held_.append(raw.substr(at, take - at));
             at = take;
             if (lineEnd != std::string_view::npos) {
-                TakeHead(out);
-            } else if (held_.size() > kMaxHeadBytes) {
+                if (IsEmptyLine(std::string_view(held_).substr(lineStart_))) {
+                    TakeHead(out);
+                    break;
+                }
+                lineStart_ = held_.size();
+            }
+            if (held_.size() > kMaxHeadBytes) {
                 out += held_;
                 held_.clear();
                 state_ = State::Body;
@@ -108,12 +113,8 @@ std::string AnswerDechunker::Finish() {
     return rest;
 }
 
-// Called whenever the held head gains a line: once its empty line arrived, the head goes out.
+// The whole head is held: it goes out as the runtime should read it.
 void AnswerDechunker::TakeHead(std::string &out) {
-    std::size_t at = 0;
-    for (std::string_view line; !(line = LineAt(held_, at)).empty() && !IsEmptyLine(line);)
-        at += line.size();
-    if (LineAt(held_, at).empty()) return;  // the empty line has not come yet
     if (IsInterimStatus(held_)) {
         out += held_;  // the real head follows
     } else {
@@ -122,6 +123,7 @@ void AnswerDechunker::TakeHead(std::string &out) {
         state_ = chunked ? State::ChunkSize : State::Body;
     }
     held_.clear();
+    lineStart_ = 0;
 }
 
 void AnswerDechunker::TakeChunked(std::string_view raw, std::size_t &at, std::string &out) {

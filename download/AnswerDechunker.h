@@ -10,7 +10,8 @@
 // in the receive buffer, which the answer's UTF-8 filter rewrites, so it must never see chunks.
 class AnswerDechunker {
 public:
-    // The bytes for the runtime that `raw` completes; a head is held back until it is whole.
+    // The bytes for the runtime that `raw` completes; a head is held back until it is whole (or
+    // longer than any head, when it passes on as it came).
     std::string Feed(std::string_view raw);
     // What is still held when the connection ends: an unfinished head as it came.
     std::string Finish();
@@ -25,5 +26,6 @@ private:
 
     State state_ = State::Head;
     std::string held_;        // the unfinished head, or the unfinished line of the chunk framing
+    std::size_t lineStart_ = 0;  // where the head's last, unfinished line starts in held_
     std::size_t chunkLeft_ = 0;
 };

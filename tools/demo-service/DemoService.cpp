@@ -145,14 +145,13 @@ QByteArray DemoService::PictureBytes(std::size_t title, std::size_t picture) {
     const DemoPicture &source = options_.catalog[title].pictures[picture];
     if (!source.sourcePath.isEmpty())
         return ReadFile(source.sourcePath);  // the user's file as it is
-    {
-        std::lock_guard lock(cacheMutex_);
-        if (const auto cached = pictureCache_.find({title, picture}); cached != pictureCache_.end())
-            return cached->second;
-    }
+    // One drawing at a time: text rendering reaches font libraries that share state between
+    // threads. Each picture is drawn once.
+    std::lock_guard lock(cacheMutex_);
+    if (const auto cached = pictureCache_.find({title, picture}); cached != pictureCache_.end())
+        return cached->second;
     const QByteArray bytes = DrawDemoPicture(
         options_.catalog[title].title, static_cast<int>(picture) + 1, source.width, source.height);
-    std::lock_guard lock(cacheMutex_);
     pictureCache_[{title, picture}] = bytes;
     return bytes;
 }
