@@ -136,7 +136,7 @@ public:
     // The runtime reads a body sent with any HTTP status so that it can report faults; an
     // answer that came with an error status still counts as a failed call.
     bool Succeeded(int result) const {
-        return result == SOAP_OK && proxy_.status >= 200 && proxy_.status < 300;
+        return result == SOAP_OK && !refused_ && proxy_.status >= 200 && proxy_.status < 300;
     }
 
 private:
@@ -151,6 +151,24 @@ private:
         runtimeReceive_ = proxy_.frecv;
         proxy_.frecv = &ServiceCall::Receive;
         proxy_.ffilterrecv = &ServiceCall::FilterUtf8;
+        runtimeParseHeader_ = proxy_.fparsehdr;
+        proxy_.fparsehdr = &ServiceCall::ParseHeader;
+    }
+
+    // Chunks reach the runtime joined. A head that the joining did not recognise but the runtime
+    // reads as chunked (after an odd status line, say) fails the call: the runtime's own chunk
+    // decoding loses its place behind the UTF-8 filter, so it is switched off again and the rest
+    // of the answer is not read.
+    static int ParseHeader(struct soap *soap, const char *key, const char *value) {
+        auto *call = static_cast<ServiceCall *>(soap->user);
+        const int result = call->runtimeParseHeader_(soap, key, value);
+        if ((soap->imode & SOAP_IO) == SOAP_IO_CHUNK || (soap->mode & SOAP_IO) == SOAP_IO_CHUNK) {
+            soap->imode &= ~SOAP_IO;
+            soap->mode &= ~SOAP_IO;
+            call->refused_ = call->answerEnded_ = true;
+            call->forRuntime_.clear();
+        }
+        return result;
     }
 
     std::chrono::milliseconds Limited(std::chrono::milliseconds timeout) const {
@@ -214,9 +232,11 @@ private:
     AnswerDechunker dechunker_;
     std::string forRuntime_;  // dechunked bytes the runtime has not read yet
     bool answerEnded_ = false;
+    bool refused_ = false;  // the runtime would have decoded chunks itself
     Utf8StreamCleaner cleaner_;
     std::string cleaned_;  // cleaned bytes the runtime has not taken yet
     size_t (*runtimeReceive_)(struct soap *, char *, size_t) = nullptr;
+    int (*runtimeParseHeader_)(struct soap *, const char *, const char *) = nullptr;
     webserviceHttpBindingProxy proxy_;
 };
 

@@ -407,6 +407,11 @@ INSTANTIATE_TEST_SUITE_P(
                         Chunked({kVersions.substr(0, 50), kVersions.substr(50)}),
                     {"1.0?", "新"}},
         FramingCase{"BadChunkSize", kChunkedHead + "zz\r\n" + kVersions, {}},
+        // The runtime takes this status line for an interim answer and reads chunks after it
+        // that were not joined: refused, where it would loop forever on its own decoding.
+        FramingCase{"ChunkedAfterAnOddInterimAnswer",
+                    "HT\xD2TP/1.1 100 Continue\r\n\r\n" + kChunkedHead + Chunked({kVersions}),
+                    {}},
         FramingCase{"ErrorStatus",
                     "HTTP/1.1 503 Busy\r\nContent-Length: " + std::to_string(kVersions.size()) +
                         "\r\n\r\n" + kVersions,
