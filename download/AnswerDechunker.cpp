@@ -54,6 +54,7 @@ std::string HeadForRuntime(std::string_view head, bool *chunked) {
     std::string kept;
     for (std::size_t at = 0; at < head.size();) {
         const std::string_view line = LineAt(head, at);
+        if (line.empty()) break;  // the head always ends with its empty line
         at += line.size();
         std::string_view value;
         const std::string_view name = HeaderName(line, &value);

@@ -99,7 +99,9 @@ std::chrono::milliseconds Bounded(std::chrono::milliseconds timeout, Clock::time
     return std::max(bounded, std::chrono::milliseconds(1));
 }
 
-// One proxy per call, on the caller's stack: UTF-8 strings pass unchanged, plain HTTP, no header.
+// One proxy per call, on the caller's stack: UTF-8 strings pass unchanged, plain HTTP, no header,
+// and answers are read as plain trees (the service sends no multi-reference id and href, and the
+// runtime's handling of them copies overlapping strings).
 // Every read waits at most until the call's deadline, a chunked answer reaches the runtime
 // joined, and the answer's bytes pass the "?" rule before the runtime parses them (it would
 // read a stray byte as Latin-1 and re-encode it).
@@ -108,13 +110,13 @@ public:
     explicit ServiceCall(const ServiceOptions &options)
         : endpoint_(options.endpoint.empty() ? ServiceEndpoint() : options.endpoint),
           receiveTimeout_(options.receiveTimeout),
-          proxy_(SOAP_C_UTFSTRING) {
+          proxy_(SOAP_C_UTFSTRING | SOAP_XML_TREE) {
         Prepare(options);
     }
     // Reads the whole HTTP answer from `answer` instead of the wire, through the same filters;
     // nothing is sent.
     explicit ServiceCall(std::string_view answer)
-        : receiveTimeout_(0), memoryAnswer_(answer), proxy_(SOAP_C_UTFSTRING) {
+        : receiveTimeout_(0), memoryAnswer_(answer), proxy_(SOAP_C_UTFSTRING | SOAP_XML_TREE) {
         ServiceOptions none;
         none.connectTimeout = none.sendTimeout = none.receiveTimeout = none.callDeadline = {};
         Prepare(none);

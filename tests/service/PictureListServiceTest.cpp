@@ -419,6 +419,16 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"NoHttp", kVersions, {}}, FramingCase{"Nothing", "", {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Multi-reference ids and hrefs are no part of the service's answers: read as a plain tree.
+TEST(ServiceAnswer, IdsAndHrefsAreReadAsPlainAttributes) {
+    const std::string body = Envelope(
+        "<ns1:getVerResponse><ns1:out><ns1:string id=\"v\">1.01</ns1:string>"
+        "<ns1:string href=\"#v\"/><ns1:string id=\"v\">x</ns1:string></ns1:out>"
+        "</ns1:getVerResponse>");
+    EXPECT_EQ(ReadVersionListAnswer("HTTP/1.1 200 OK\r\n\r\n" + body),
+              (std::vector<std::string>{"1.01", "", "x"}));
+}
+
 // A service that sends its answer in chunks, as servers do when they stream it.
 TEST(ServiceAnswer, ChunkedAnswerOverTheWire) {
     httplib::Server server;
