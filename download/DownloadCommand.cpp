@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "download/AbandonedFiles.h"
 #include "download/DownloadCommandHost.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadServices.h"
@@ -106,6 +107,8 @@ void OnDownload(DownloadCommandHost &host) {
     tree.RefreshFolderNode(state.downloadNode,
                            state.downloadNode ? tree.GetNodePath(state.downloadNode) : QString());
 
+    // Files that killed processes left below the root; a running process's files stay.
+    RemoveAbandonedFiles(state.downloadRoot);
     DownloadProgress &progress = ProcessDownloadProgress();
     progress.Reset();
     services.startWorkers(batch);
@@ -125,6 +128,8 @@ void OnProgressTimer(DownloadCommandHost &host) {
         host.SetStatusText(QStringLiteral("下载完毕"));
         host.SetDownloadRunning(false);
         host.progressTimer()->stop();
+        const QString unsaved = UnsavedText(ReadSaveReport(progress));
+        if (!unsaved.isEmpty()) ShowFailure(host, unsaved);
         return;
     }
     const qint16 newFolders = progress.newFolderCount;

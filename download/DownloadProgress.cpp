@@ -6,6 +6,12 @@ void DownloadProgress::Reset() {
     batchSize = 0;
     nextIndex[0] = 0;
     nextIndex[1] = 0;
+    keptCount = 0;
+    for (auto &count : unsavedCount) count = 0;
+}
+
+void DownloadProgress::CountUnsaved(int error) {
+    ++unsavedCount[static_cast<int>(SaveFailureOf(error))];
 }
 
 DownloadProgress &ProcessDownloadProgress() {
@@ -23,4 +29,12 @@ ProgressReading ReadProgress(const DownloadProgress &progress) {
     reading.finished =
         reading.furthest >= reading.batchSize + 1 && std::min(first, second) >= reading.batchSize;
     return reading;
+}
+
+SaveReport ReadSaveReport(const DownloadProgress &progress) {
+    SaveReport report;
+    report.kept = progress.keptCount;
+    for (int kind = 0; kind < kSaveFailureKinds; ++kind)
+        report.unsaved[static_cast<std::size_t>(kind)] = progress.unsavedCount[kind];
+    return report;
 }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "download/SaveFailures.h"
+
 // Counters the two workers of a download publish and the progress display reads without a lock.
 struct DownloadProgress {
     // Tasks of the running download; each worker sets it when it claims its number.
@@ -11,9 +13,14 @@ struct DownloadProgress {
     std::atomic<std::int32_t> nextIndex[2] = {0, 0};
     // Folders created by fetches since the process started; never reset.
     std::atomic<std::int16_t> newFolderCount{0};
+    // Pictures of the running download kept under their names, and those that arrived but could
+    // not be written, by SaveFailure.
+    std::atomic<std::int32_t> keptCount{0};
+    std::atomic<std::int32_t> unsavedCount[kSaveFailureKinds] = {};
 
-    // Clears the batch size and both next indexes before a download starts.
+    // Clears everything but the new-folder count before a download starts.
     void Reset();
+    void CountUnsaved(int error);
 };
 
 // One reading of the counters, as the progress display shows it.
@@ -24,6 +31,7 @@ struct ProgressReading {
     bool finished = false;  // both workers passed the end: one index at n + 1, the other at n
 };
 ProgressReading ReadProgress(const DownloadProgress &progress);
+SaveReport ReadSaveReport(const DownloadProgress &progress);
 
 // The process-wide counters.
 DownloadProgress &ProcessDownloadProgress();

@@ -1,8 +1,11 @@
 #include "download/FetchPicture.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QString>
+#include <cerrno>
 
 #include "download/DownloadProgress.h"
 #include "download/PictureTest.h"
@@ -15,31 +18,46 @@ constexpr char kUserAgent[] = "FireFox";
 constexpr char kUpdateReferrer[] = "update";
 constexpr long kTransferTimeoutSeconds = 100;
 
-// Creates the single folder that holds `localPath`; a folder that exists or whose parent is
-// missing is left alone.
-void CreateTaskFolder(const std::string &localPath, DownloadProgress &progress) {
+std::string FolderOfPath(const std::string &localPath) {
     const std::size_t slash = localPath.rfind('/');
-    if (slash == std::string::npos || slash == 0) return;
-    if (::mkdir(localPath.substr(0, slash).c_str(), 0777) == 0) ++progress.newFolderCount;
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : localPath.substr(0, slash);
 }
 
-// Gives the finished file its final name, replacing an earlier file of that name.
-bool Promote(const std::string &partPath, const std::string &localPath) {
-    if (std::rename(partPath.c_str(), localPath.c_str()) == 0) return true;
-    std::remove(partPath.c_str());
-    return false;
+// Creates the single folder that holds `localPath`; a folder that exists or whose parent is
+// missing is left alone.
+void CreateTaskFolder(const std::string &folder, DownloadProgress &progress) {
+    if (folder == "." || folder == "/") return;
+    if (::mkdir(folder.c_str(), 0777) == 0) ++progress.newFolderCount;
+}
+
+// Why nothing can be created in `folder` after a call failed with `error`: a missing folder whose
+// nearest existing ancestor cannot be written to is a read-only or forbidden place, not a
+// missing one.
+int WhyNotCreated(const std::string &folder, int error) {
+    if (error != ENOENT) return error;
+    std::string ancestor = folder;
+    struct stat info {};
+    while (::stat(ancestor.c_str(), &info) != 0) {
+        if (errno != ENOENT || ancestor == "/" || ancestor == ".") return error;
+        ancestor = FolderOfPath(ancestor);
+    }
+    return ::faccessat(AT_FDCWD, ancestor.c_str(), W_OK, AT_EACCESS) == 0 ? error : errno;
 }
 
 }  // namespace
 
 std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCount, void *sink) {
     auto &target = *static_cast<FileSink *>(sink);
-    if (itemSize * itemCount == 0) return 0;  // no data yet: no file either
-    if (!target.file) {
-        target.file = std::fopen(target.path.c_str(), "wb");
-        if (!target.file) return static_cast<std::size_t>(-1);
+    const std::size_t size = itemSize * itemCount;
+    if (size == 0) return 0;  // no data yet: no file either
+    target.written += static_cast<std::int64_t>(size);
+    if (target.written > target.limit) {
+        target.tooLarge = true;
+        return 0;
     }
-    return std::fwrite(data, itemSize, itemCount, target.file);
+    if (!target.file->created() && !target.file->Create()) return 0;
+    return target.file->Write(data, size) ? itemCount : 0;
 }
 
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
@@ -49,13 +67,13 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
 }
 
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
-                  std::string localPath, DownloadProgress &progress) {
+                  std::string localPath, DownloadProgress &progress, std::int64_t maxBytes) {
     const RunningTransferScope running;
-    CreateTaskFolder(localPath, progress);
+    const std::string folder = FolderOfPath(localPath);
+    CreateTaskFolder(folder, progress);
 
-    const UnfinishedFileScope unfinished(localPath, kUnfinishedSuffix);
-    const std::string &partPath = unfinished.path();
-    FileSink sink{partPath, nullptr};
+    UnfinishedFile file(folder);
+    FileSink sink{&file, 0, maxBytes, false};
     const std::string referer = referrer.empty() ? std::string() : "http://" + referrer;
     const std::string url = "http://" + remoteAddress;
 
@@ -67,26 +85,31 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteToLazyFile);
+    // An announced length beyond the limit ends the transfer before any data.
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     const CURLcode result = curl_easy_perform(handle);
 
-    if (!sink.file) return false;
-    const bool written = std::fclose(sink.file) == 0;
-    // A cut-off transfer may still decode (missing rows come out grey): never keep it.
-    if (result != CURLE_OK || !written) {
-        std::remove(partPath.c_str());
+    const bool isUpdate = referrer == kUpdateReferrer;
+    // The data arrived but could not be written: a local failure the download reports.
+    const auto unsaved = [&] {
+        if (!isUpdate) progress.CountUnsaved(WhyNotCreated(folder, file.error()));
         return false;
-    }
-    if (referrer == kUpdateReferrer) return Promote(partPath, localPath);
+    };
+    if (!file.created()) return sink.written > 0 && !sink.tooLarge ? unsaved() : false;
+    if (!file.FinishWriting() || file.error() != 0) return unsaved();
+    // A cut-off transfer may still decode (missing rows come out grey): never keep it.
+    if (result != CURLE_OK || sink.tooLarge) return false;
+    if (isUpdate) return file.Promote(localPath) || unsaved();
 
-    switch (JudgePicture(DecodeFileName(partPath))) {
+    switch (JudgePicture(DecodeFileName(file.path()))) {
         case PictureVerdict::Accepted:
-            return Promote(partPath, localPath);
+            if (!file.Promote(localPath)) return unsaved();
+            ++progress.keptCount;
+            return true;
         case PictureVerdict::TooSmall:
-            std::remove(partPath.c_str());
             return true;
         case PictureVerdict::NotAPicture:
             break;
     }
-    std::remove(partPath.c_str());
     return false;
 }

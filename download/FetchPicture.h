@@ -3,33 +3,41 @@
 #include <curl/curl.h>
 
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
 #include <string>
 
+#include "platform/PictureRule.h"
+
 struct DownloadProgress;
+class UnfinishedFile;
 
-// Suffix of the file a transfer writes; it gets the picture's name only once it passed the test.
-inline constexpr char kUnfinishedSuffix[] = ".part";
+// Longest body a transfer takes: no larger file can pass the picture rule. A longer one ends the
+// transfer as soon as it passes this size, and nothing of it is kept.
+inline constexpr std::int64_t kMaxTransferBytes = kMaxPictureFileBytes;
 
-// The write target of one transfer: the file is opened on the first data, not before.
+// The write target of one transfer: the file is created on the first data, not before.
 struct FileSink {
-    std::string path;
-    std::FILE *file = nullptr;
+    UnfinishedFile *file = nullptr;
+    std::int64_t written = 0;
+    std::int64_t limit = kMaxTransferBytes;
+    bool tooLarge = false;  // the body passed the limit
 };
 
-// libcurl write callback: opens the sink's file on the first data ("wb") and appends to it.
-// Returns the number of items written, or (size_t)-1 when the file cannot be opened, which
-// aborts the transfer.
+// libcurl write callback: creates the sink's file on the first data and appends to it. Returns
+// the number of items written; anything else (the file cannot be created or written, or the body
+// passed its limit) aborts the transfer.
 std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCount, void *sink);
 
 // Fetches "http://" + remoteAddress with `handle` into localPath. The folder of localPath is
-// created (one level; counted in the new-folder count when it was created). The data goes to
-// localPath + ".part" (another name while a running transfer writes that one), which is renamed
-// to localPath only when the transfer completed and the file decodes as a picture of at least
+// created (one level; counted in the new-folder count when it was created). The data goes to an
+// unfinished file of this transfer's own in that folder, which gets the name localPath only when
+// the transfer completed within `maxBytes` and the file decodes as a picture of at least
 // 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete file
-// arrived (kept, or deleted as too small). False: no data, a cut-off transfer, or no picture.
+// arrived (kept, or deleted as too small). False: no data, a cut-off or too long transfer, no
+// picture, or a file that could not be written, which is counted in the progress by its reason.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
                   std::string localPath);
-// The same, counting created folders in `progress` instead of the process-wide counters.
+// The same, counting in `progress` instead of the process-wide counters.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
-                  std::string localPath, DownloadProgress &progress);
+                  std::string localPath, DownloadProgress &progress,
+                  std::int64_t maxBytes = kMaxTransferBytes);

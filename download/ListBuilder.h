@@ -10,9 +10,9 @@
 // A batch never holds more tasks than the signed 16-bit progress counter can count.
 inline constexpr std::size_t kMaxBatchTasks = 32767;
 
-// Longest title kept: every name a download writes, up to "<title> <n>.jpg.<k>.part" of
-// overlapping transfers, must stay within the 255-byte name limit of the usual Linux file
-// systems for every n up to kMaxBatchTasks and k up to 99999.
+// Longest title kept: "<title> <n>.jpg" stays within the 255-byte name limit of the usual Linux
+// file systems for every n up to kMaxBatchTasks, with room to spare. Pictures downloaded before
+// carry names cut at this length, so it stays as it is.
 inline constexpr std::size_t kMaxTitleBytes = 255 - (1 + 5 + 4 + 6 + 5);
 
 // Empties the batch, fetches today's picture list and appends one task per entry. Returns false

@@ -1,13 +1,20 @@
 #include "download/TransferShutdown.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <set>
-#include <string>
 
 namespace {
+
+constexpr std::string_view kNamePrefix = ".lumora-";
+constexpr std::string_view kNameSuffix = ".part";
 
 std::atomic<int> g_runningTransfers{0};
 
@@ -15,11 +22,17 @@ std::atomic<int> g_runningTransfers{0};
 struct UnfinishedFiles {
     std::mutex mutex;
     std::set<std::string> paths;
+    unsigned long long lastNumber = 0;
 };
 
 UnfinishedFiles &Unfinished() {
     static auto *files = new UnfinishedFiles;
     return *files;
+}
+
+void CloseIfOpen(int &fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
 }
 
 }  // namespace
@@ -28,19 +41,89 @@ RunningTransferScope::RunningTransferScope() { ++g_runningTransfers; }
 
 RunningTransferScope::~RunningTransferScope() { --g_runningTransfers; }
 
-UnfinishedFileScope::UnfinishedFileScope(const std::string &stem, const std::string &suffix)
-    : path_(stem + suffix) {
-    UnfinishedFiles &files = Unfinished();
-    std::lock_guard lock(files.mutex);
-    for (int n = 2; files.paths.count(path_) != 0; ++n)
-        path_ = stem + "." + std::to_string(n) + suffix;
-    files.paths.insert(path_);
+UnfinishedFile::UnfinishedFile(std::string folder) : folder_(std::move(folder)) {}
+
+UnfinishedFile::~UnfinishedFile() {
+    CloseIfOpen(fd_);
+    if (lockFd_ < 0) return;
+    if (!promoted_) ::unlink(path_.c_str());
+    {
+        UnfinishedFiles &files = Unfinished();
+        std::lock_guard lock(files.mutex);
+        files.paths.erase(path_);
+    }
+    CloseIfOpen(lockFd_);  // the lock goes with the last descriptor of the file
 }
 
-UnfinishedFileScope::~UnfinishedFileScope() {
+bool UnfinishedFile::Create() {
     UnfinishedFiles &files = Unfinished();
+    // Held while the file is made and registered, so that an early end never misses it.
     std::lock_guard lock(files.mutex);
-    files.paths.erase(path_);
+    const std::string stem = folder_ + "/" + std::string(kNamePrefix) + ToToken(ThisProcess()) + "-";
+    // A name of a process that ran before with the same identity (an earlier boot) is skipped.
+    do {
+        path_ = stem + std::to_string(++files.lastNumber) + std::string(kNameSuffix);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    } while (fd_ < 0 && errno == EEXIST);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    ::flock(fd_, LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it
+    lockFd_ = ::dup(fd_);
+    if (lockFd_ < 0) {
+        error_ = errno;
+        CloseIfOpen(fd_);
+        ::unlink(path_.c_str());
+        return false;
+    }
+    files.paths.insert(path_);
+    return true;
+}
+
+bool UnfinishedFile::Write(const char *data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            error_ = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool UnfinishedFile::FinishWriting() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd >= 0 && ::close(fd) != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+bool UnfinishedFile::Promote(const std::string &finalPath) {
+    if (lockFd_ < 0 || ::rename(path_.c_str(), finalPath.c_str()) != 0) {
+        error_ = lockFd_ < 0 ? ENOENT : errno;
+        return false;
+    }
+    promoted_ = true;
+    return true;
+}
+
+std::optional<ProcessIdentity> UnfinishedFileOwner(std::string_view fileName) {
+    if (!fileName.starts_with(kNamePrefix) || !fileName.ends_with(kNameSuffix)) return std::nullopt;
+    fileName.remove_prefix(kNamePrefix.size());
+    fileName.remove_suffix(kNameSuffix.size());
+    const std::size_t lastDash = fileName.rfind('-');
+    if (lastDash == std::string_view::npos) return std::nullopt;
+    const std::string_view number = fileName.substr(lastDash + 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return FromToken(fileName.substr(0, lastDash));
 }
 
 bool TransfersRunning() { return g_runningTransfers > 0; }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "platform/ProcessIdentity.h"
 
 // Bookkeeping that lets the program end while transfers still run: it then ends at once, without
 // running static destructors under the workers, and removes the files they had not finished.
@@ -14,21 +18,42 @@ public:
     RunningTransferScope &operator=(const RunningTransferScope &) = delete;
 };
 
-// Registers an unfinished file for its lifetime; the file is removed when the process ends early.
-// The file is stem + suffix, or when another running transfer holds that name, the first free of
-// stem + ".2" + suffix, stem + ".3" + suffix, ...: two transfers never write into one file.
-class UnfinishedFileScope {
+// The file one transfer writes before it is judged, in the folder of the file it is meant to
+// become. Its name, ".lumora-<pid>-<start ticks>-<n>.part", is one that no other transfer of this
+// process or of another ever uses, so no transfer writes into, renames or removes another's file.
+// While the object lives the file is locked (flock) and registered for removal at an early end;
+// the object removes it unless it was promoted.
+class UnfinishedFile {
 public:
-    UnfinishedFileScope(const std::string &stem, const std::string &suffix);
-    ~UnfinishedFileScope();
-    UnfinishedFileScope(const UnfinishedFileScope &) = delete;
-    UnfinishedFileScope &operator=(const UnfinishedFileScope &) = delete;
+    explicit UnfinishedFile(std::string folder);
+    ~UnfinishedFile();
+    UnfinishedFile(const UnfinishedFile &) = delete;
+    UnfinishedFile &operator=(const UnfinishedFile &) = delete;
+
+    // Creates the file (exclusively, write-only). False when it cannot be; then error() tells why.
+    bool Create();
+    bool created() const { return fd_ >= 0; }
+    // Writes all of `data`; false when the file system refused some of it (error() tells why).
+    bool Write(const char *data, std::size_t size);
+    // Ends the writing; false when the file system reported a failure of an earlier write.
+    bool FinishWriting();
+    // Gives the file `finalPath` in one step, replacing a file of that name.
+    bool Promote(const std::string &finalPath);
 
     const std::string &path() const { return path_; }
+    int error() const { return error_; }
 
 private:
+    std::string folder_;
     std::string path_;
+    int fd_ = -1;      // the written file, until FinishWriting
+    int lockFd_ = -1;  // holds the lock until the object ends
+    bool promoted_ = false;
+    int error_ = 0;
 };
+
+// The process that an unfinished file's name says wrote it; nullopt for any other name.
+std::optional<ProcessIdentity> UnfinishedFileOwner(std::string_view fileName);
 
 bool TransfersRunning();
 

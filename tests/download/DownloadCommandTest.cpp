@@ -290,6 +290,25 @@ INSTANTIATE_TEST_SUITE_P(
                                   {1, 2, 1, "下载完毕", true, 1}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Pictures that could not be saved: the status still says the download ended, then one box says
+// how many and why.
+TEST_F(DownloadCommandTest, FinishTellsHowManyPicturesCouldNotBeSaved) {
+    WriteSettings("1");
+    auto frame = MakeFrame();
+    frame->RouteCommand(ID_ACTION_DOWNLOAD);
+    const std::size_t messagesBefore = prompter.shown().size();
+    ProcessDownloadProgress().unsavedCount[static_cast<int>(SaveFailure::NoSpace)] = 50;
+
+    Progress(4, 4, 5);
+    OnProgressTimer(*frame);
+
+    EXPECT_EQ(frame->StatusText(), "下载完毕");
+    ASSERT_EQ(prompter.shown().size(), messagesBefore + 1);
+    EXPECT_EQ(prompter.shown().back().text, "50张图片无法保存：磁盘空间不足");
+    EXPECT_EQ(prompter.shown().back().caption, "");
+    EXPECT_EQ(prompter.shown().back().buttons, Buttons::Ok);
+}
+
 TEST_F(DownloadCommandTest, NewTitleFoldersShowUnderTheDateNodeAtTheNextTick) {
     WriteSettings("1");
     auto frame = MakeFrame();

@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
 
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "DemoCatalog.h"
+#include "DemoService.h"
+#include "LoopbackPictureServer.h"
+#include "download/AbandonedFiles.h"
+#include "download/CurlHandle.h"
+#include "download/DownloadProgress.h"
+#include "download/FetchPicture.h"
+#include "support/ScratchMount.h"
 #include "support/TestFolders.h"
 
 namespace {
@@ -48,16 +59,34 @@ struct FetchRun {
     QString errors;  // standard error
 };
 
+// lumora-fetch running against `endpoint`.
+class FetchProcess {
+public:
+    FetchProcess(const QString &endpoint, const QStringList &arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LUMORA_SERVICE_ENDPOINT"), endpoint);
+        process_.setProcessEnvironment(environment);
+        process_.start(QStringLiteral(LUMORA_FETCH_PATH), arguments);
+        process_.waitForStarted(kProcessPatienceMs);
+    }
+    ~FetchProcess() {
+        process_.kill();
+        process_.waitForFinished(kProcessPatienceMs);
+    }
+    void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    FetchRun Wait() {
+        if (!process_.waitForFinished(kProcessPatienceMs)) process_.kill();
+        return {process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1,
+                QString::fromUtf8(process_.readAllStandardOutput()),
+                QString::fromUtf8(process_.readAllStandardError())};
+    }
+
+private:
+    QProcess process_;
+};
+
 FetchRun RunFetch(const QString &endpoint, const QStringList &arguments) {
-    QProcess fetch;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUMORA_SERVICE_ENDPOINT"), endpoint);
-    fetch.setProcessEnvironment(environment);
-    fetch.start(QStringLiteral(LUMORA_FETCH_PATH), arguments);
-    if (!fetch.waitForFinished(kProcessPatienceMs)) fetch.kill();
-    return {fetch.exitStatus() == QProcess::NormalExit ? fetch.exitCode() : -1,
-            QString::fromUtf8(fetch.readAllStandardOutput()),
-            QString::fromUtf8(fetch.readAllStandardError())};
+    return FetchProcess(endpoint, arguments).Wait();
 }
 
 std::set<QString> Entries(const QString &folder) {
@@ -79,7 +108,8 @@ TEST_P(FetchFromDemoService, KeepsEveryPictureOfEveryTitleAndRejectsTheSmallOnes
     const FetchRun run = RunFetch(service.endpoint(), {"--root", root.path()});
 
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n"))) << run.output.toStdString();
+    EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n已保存9张图片\n")))
+        << run.output.toStdString();
     const auto days = Entries(root.path());
     ASSERT_EQ(days.size(), 1u);
     EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d{2}-\d{2}$)").match(*days.begin()).hasMatch());
@@ -159,5 +189,131 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"RootWithoutValue", {"--root"}, 64, "", kUsageLine},
         ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, 64, "", kUsageLine}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The list of one title with one picture, served with the picture by the test's own server, so
+// that the test decides what each transfer of the picture receives.
+class OnePictureService {
+public:
+    OnePictureService()
+        : catalog_(DrawnCatalog({1, 1, 0})),
+          service_(OptionsFor(catalog_)),
+          server_([this](httplib::Server &server) { service_.Install(server); }) {}
+
+    LoopbackPictureServer &server() { return server_; }
+    QString endpoint() const {
+        return QString::fromStdString("http://" + server_.host() + "/services/webservice");
+    }
+    std::string picturePath() const { return "/pictures/1/" + catalog_[0].pictures[0].fileName; }
+    QString title() const { return QString::fromStdString(catalog_[0].title); }
+
+private:
+    static DemoOptions OptionsFor(const DemoCatalog &catalog) {
+        DemoOptions options;
+        options.catalog = catalog;
+        return options;
+    }
+
+    DemoCatalog catalog_;
+    DemoService service_;
+    LoopbackPictureServer server_;
+};
+
+bool WaitUntil(const std::function<bool()> &condition) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > giveUp) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// The title folder of today's download below `root`, once there is one.
+QString TitleFolder(const QString &root, const QString &title) {
+    const auto days = Entries(root);
+    return days.size() == 1 ? root + "/" + *days.begin() + "/" + title : QString();
+}
+
+// Another process fetches the same picture while lumora-fetch still writes it: each writes a file
+// of its own, and the picture's name only ever holds a whole picture.
+TEST(FetchBesideAnotherProcess, APictureIsReplacedOnlyByAWholeOne) {
+    OnePictureService service;
+    const QByteArray slow = JpegOfSize(400, 400), fast = JpegOfSize(401, 401);
+    service.server().PutStalled(service.picturePath(), slow, static_cast<std::size_t>(slow.size() / 2));
+    TestFolder root;
+    FetchProcess fetch(service.endpoint(), {"--root", root.path()});
+    ASSERT_TRUE(WaitUntil([&] {
+        return !UnfinishedFilesIn(TitleFolder(root.path(), service.title())).isEmpty();
+    }));
+    const QString folder = TitleFolder(root.path(), service.title());
+    const QString picture = folder + "/" + service.title() + " 1.jpg";
+
+    service.server().Put(service.picturePath(), fast);
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+    EXPECT_TRUE(FetchPicture(handle.get(), service.server().host() + service.picturePath(), "",
+                             picture.toStdString(), progress));
+    EXPECT_EQ(ReadWholeFile(picture), fast);
+    service.server().ReleaseStalled();
+
+    EXPECT_EQ(fetch.Wait().exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(picture), slow);
+    EXPECT_EQ(Entries(folder), std::set<QString>{service.title() + " 1.jpg"});
+}
+
+// kill -9 leaves the unfinished file; the next download removes it, never a running one's, and
+// SIGTERM or SIGINT end lumora-fetch at once with 128 + the signal and no file left.
+TEST(FetchEndedEarly, LeavesNoUnfinishedFileBehindForLong) {
+    OnePictureService service;
+    const QByteArray picture = JpegOfSize(400, 400);
+    service.server().PutStalled(service.picturePath(), picture, static_cast<std::size_t>(picture.size() / 2));
+    TestFolder root;
+    QStringList killedFiles;
+    {
+        FetchProcess killed(service.endpoint(), {"--root", root.path()});
+        ASSERT_TRUE(WaitUntil([&] {
+            killedFiles = UnfinishedFilesIn(TitleFolder(root.path(), service.title()));
+            return !killedFiles.isEmpty();
+        }));
+        killed.Signal(SIGKILL);
+        killed.Wait();
+    }
+    const QString folder = TitleFolder(root.path(), service.title());
+    ASSERT_EQ(UnfinishedFilesIn(folder), killedFiles);
+
+    for (const auto &[signal, exitCode] : {std::pair{SIGTERM, 143}, std::pair{SIGINT, 130}}) {
+        SCOPED_TRACE(exitCode);
+        FetchProcess fetch(service.endpoint(), {"--root", root.path()});
+        ASSERT_TRUE(WaitUntil([&] {
+            const QStringList files = UnfinishedFilesIn(folder);
+            return files.size() == 1 && files != killedFiles;
+        })) << "the killed process's file is still there";
+        EXPECT_EQ(RemoveAbandonedFiles(root.path()), 0);
+        EXPECT_EQ(UnfinishedFilesIn(folder).size(), 1);
+
+        fetch.Signal(signal);
+        EXPECT_EQ(fetch.Wait().exitCode, exitCode);
+        EXPECT_TRUE(QDir(folder).isEmpty());
+    }
+}
+
+// A download root on a file system too small for the pictures: lumora-fetch says how many it kept
+// and how many could not be saved and why, and ends with its own exit code.
+TEST(FetchOntoAFullFileSystem, ReportsThePicturesThatCouldNotBeSaved) {
+    DemoServiceProcess service({"--titles", "3", "--pictures", "3", "--small", "0"});
+    ASSERT_FALSE(service.endpoint().isEmpty());
+    TestFolder folder;
+    const QString root = folder.MakeFolder("root");
+    const ScratchMount mount = ScratchMount::Tmpfs(root, "size=64k");
+    if (!mount.mounted()) GTEST_SKIP() << mount.failure().toStdString();
+
+    const FetchRun run = RunFetch(service.endpoint(), {"--root", root});
+
+    EXPECT_EQ(run.exitCode, 5) << run.output.toStdString();
+    const QRegularExpression summary(QStringLiteral(
+        "下载完毕\n已保存(\\d+)张图片，(\\d+)张图片无法保存：磁盘空间不足\n$"));
+    const auto match = summary.match(run.output);
+    ASSERT_TRUE(match.hasMatch()) << run.output.toStdString();
+    EXPECT_EQ(match.captured(1).toInt() + match.captured(2).toInt(), 9);
+}
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <optional>
 #include <thread>
 
 #include "LoopbackPictureServer.h"
@@ -12,6 +14,8 @@
 #include "download/FetchPicture.h"
 #include "download/ListBuilder.h"
 #include "download/PictureTest.h"
+#include "download/SaveFailures.h"
+#include "support/ScratchMount.h"
 #include "support/TestFolders.h"
 
 namespace {
@@ -29,6 +33,15 @@ QByteArray PngOfSize(int width, int height) {
 const QByteArray kErrorPage = "<html><body><h1>500 Internal Server Error</h1></body></html>";
 
 bool Exists(const QString &path) { return QFileInfo::exists(path); }
+
+// Writes into `folder` until its file system has no room left.
+void FillFileSystem(const QString &folder) {
+    QFile filler(folder + "/filler");
+    if (!filler.open(QIODevice::WriteOnly)) return;
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+}
 
 struct BodyCase {
     const char *name;
@@ -64,7 +77,7 @@ TEST_P(FetchPictureBody, KeepsOnlyCompleteLargeEnoughPictures) {
     if (c.expectedKept) {
         EXPECT_EQ(ReadWholeFile(local), c.body);
     }
-    EXPECT_FALSE(Exists(local + ".part")) << "an unfinished file was left behind";
+    EXPECT_TRUE(UnfinishedFilesIn(folder.At("title")).isEmpty()) << "an unfinished file was left";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,7 +181,7 @@ TEST(FetchPicture, OverlappingTransfersToOneNameEachWriteTheirOwnFile) {
         slowResult = FetchPicture(handle.get(), server.host() + "/slow.jpg", "",
                                   local.toStdString(), progress);
     });
-    while (!Exists(local + ".part")) std::this_thread::yield();
+    while (UnfinishedFilesIn(folder.At("t")).isEmpty()) std::this_thread::yield();
 
     CurlHandle handle = MakeCurlHandle();
     EXPECT_FALSE(FetchPicture(handle.get(), server.host() + "/broken.jpg", "", local.toStdString(),
@@ -197,7 +210,8 @@ TEST(FetchPicture, LongestTitleFitsEvenBesideAnOverlappingTransfer) {
         CurlHandle handle = MakeCurlHandle();
         FetchPicture(handle.get(), server.host() + "/slow.jpg", "", local, progress);
     });
-    while (!Exists(QString::fromStdString(local + ".part"))) std::this_thread::yield();
+    while (UnfinishedFilesIn(folder.At(QString::fromStdString(title))).isEmpty())
+        std::this_thread::yield();
 
     CurlHandle handle = MakeCurlHandle();
     EXPECT_TRUE(FetchPicture(handle.get(), server.host() + "/a.jpg", "", local, progress));
@@ -218,8 +232,95 @@ TEST(FetchPicture, UnreachableServerWritesNothing) {
     const QString local = folder.At("t/t 1.jpg");
     EXPECT_FALSE(
         FetchPicture(handle.get(), closedHost + "/a.jpg", "", local.toStdString(), progress));
-    EXPECT_FALSE(Exists(local));
-    EXPECT_FALSE(Exists(local + ".part"));
+    EXPECT_TRUE(QDir(folder.At("t")).isEmpty());
+}
+
+// A body that never ends, or one announced beyond the limit: the transfer ends at the limit and
+// nothing of it stays; the next picture still arrives.
+TEST(FetchPicture, EndsATransferThatPassesTheLimitAndKeepsNothingOfIt) {
+    LoopbackPictureServer server;
+    server.PutEndless("/endless.jpg");
+    server.Put("/announced.jpg", QByteArray(2 << 20, 'x'));
+    server.Put("/a.jpg", JpegOfSize(400, 400));
+    TestFolder folder;
+    const std::string local = folder.At("t/t 1.jpg").toStdString();
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+    constexpr std::int64_t kLimit = 1 << 20;
+
+    for (const std::string path : {"/endless.jpg", "/announced.jpg"}) {
+        EXPECT_FALSE(FetchPicture(handle.get(), server.host() + path, "", local, progress, kLimit));
+        EXPECT_TRUE(QDir(folder.At("t")).isEmpty()) << path;
+    }
+    EXPECT_TRUE(FetchPicture(handle.get(), server.host() + "/a.jpg", "", local, progress, kLimit));
+    EXPECT_EQ(ReadSaveReport(progress).kept, 1);
+    EXPECT_EQ(ReadSaveReport(progress).unsavedTotal(), 0);
+}
+
+struct UnsavedCase {
+    const char *name;
+    SaveFailure reason;
+};
+
+void PrintTo(const UnsavedCase &c, std::ostream *os) { *os << c.name; }
+
+class FetchPictureUnsaved : public ::testing::TestWithParam<UnsavedCase> {};
+
+// A picture that arrived but could not be written is counted by its reason; nothing is kept.
+TEST_P(FetchPictureUnsaved, CountsThePictureByWhyItCouldNotBeWritten) {
+    LoopbackPictureServer server;
+    server.Put("/a.jpg", JpegOfSize(400, 400));
+    TestFolder folder;
+    QString root = folder.MakeFolder("root");
+    std::optional<ScratchMount> mount;
+    std::optional<FilePermissionsEnforced> enforced;
+    switch (GetParam().reason) {
+        case SaveFailure::NoSpace:
+            mount.emplace(ScratchMount::Tmpfs(root, "size=64k"));
+            if (mount->mounted()) FillFileSystem(root);
+            break;
+        case SaveFailure::ReadOnly:
+            mount.emplace(ScratchMount::Tmpfs(root, "size=64k", true));
+            break;
+        case SaveFailure::NoPermission:
+            QFile::setPermissions(root, QFile::ReadOwner | QFile::ExeOwner);
+            enforced.emplace();
+            break;
+        default:
+            root = folder.At("gone/root");
+    }
+    if (mount && !mount->mounted()) GTEST_SKIP() << mount->failure().toStdString();
+    DownloadProgress progress;
+    CurlHandle handle = MakeCurlHandle();
+
+    EXPECT_FALSE(FetchPicture(handle.get(), server.host() + "/a.jpg", "",
+                              (root + "/t/t 1.jpg").toStdString(), progress));
+    enforced.reset();
+    QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const SaveReport report = ReadSaveReport(progress);
+    EXPECT_EQ(report.unsaved[static_cast<std::size_t>(GetParam().reason)], 1);
+    EXPECT_EQ(report.unsavedTotal(), 1);
+    EXPECT_EQ(report.kept, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, FetchPictureUnsaved,
+    ::testing::Values(UnsavedCase{"FullFileSystem", SaveFailure::NoSpace},
+                      UnsavedCase{"ReadOnlyFileSystem", SaveFailure::ReadOnly},
+                      UnsavedCase{"FolderWithoutWritePermission", SaveFailure::NoPermission},
+                      UnsavedCase{"RootVanished", SaveFailure::NoFolder}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SaveReportText, TellsHowManyCouldNotBeSavedAndWhy) {
+    SaveReport report;
+    report.kept = 54;
+    EXPECT_EQ(UnsavedText(report), "");
+    EXPECT_EQ(SavedSummary(report), "已保存54张图片");
+    report.kept = 4;
+    report.unsaved[static_cast<std::size_t>(SaveFailure::NoSpace)] = 50;
+    EXPECT_EQ(SavedSummary(report), "已保存4张图片，50张图片无法保存：磁盘空间不足");
+    report.unsaved[static_cast<std::size_t>(SaveFailure::ReadOnly)] = 2;
+    EXPECT_EQ(UnsavedText(report), "52张图片无法保存：磁盘空间不足50张，文件系统只读2张");
 }
 
 TEST(PictureTest, FourHundredPixelsReachTheMinimumAndOneLessDoesNot) {

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <algorithm>
 #include <cctype>
@@ -18,7 +19,12 @@ QByteArray JpegOfSize(int width, int height) {
     return bytes;
 }
 
-LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httplib::Server>()) {
+QStringList UnfinishedFilesIn(const QString &folder) {
+    return QDir(folder).entryList({QStringLiteral(".lumora-*.part")}, QDir::Files | QDir::Hidden);
+}
+
+LoopbackPictureServer::LoopbackPictureServer(std::function<void(httplib::Server &)> moreRoutes)
+    : server_(std::make_unique<httplib::Server>()) {
     server_->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         Resource resource;
         {
@@ -40,6 +46,14 @@ LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httpli
             resource = found->second;
         }
         response.status = resource.status;
+        if (resource.endless) {
+            response.set_chunked_content_provider(
+                resource.contentType, [this](std::size_t, httplib::DataSink &sink) {
+                    static const std::string chunk(64 * 1024, 'x');
+                    return !stopping_ && sink.write(chunk.data(), chunk.size());
+                });
+            return;
+        }
         if (resource.cutOffAfter == 0) {
             response.set_content(resource.body.toStdString(), resource.contentType);
             return;
@@ -63,6 +77,7 @@ LoopbackPictureServer::LoopbackPictureServer() : server_(std::make_unique<httpli
                 return true;
             });
     });
+    if (moreRoutes) moreRoutes(*server_);
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ > 0) thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
@@ -79,22 +94,30 @@ LoopbackPictureServer::~LoopbackPictureServer() {
 void LoopbackPictureServer::Put(const std::string &path, const QByteArray &body, int status,
                                 const std::string &contentType) {
     std::lock_guard lock(mutex_);
-    resources_[path] = Resource{body, status, contentType, 0, false};
+    resources_[path] = Resource{body, status, contentType, 0, false, false};
 }
 
 void LoopbackPictureServer::PutCutOff(const std::string &path, const QByteArray &body,
                                       std::size_t sentBytes) {
     std::lock_guard lock(mutex_);
-    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, false};
+    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, false, false};
 }
 
 void LoopbackPictureServer::PutStalled(const std::string &path, const QByteArray &body,
                                        std::size_t sentBytes) {
     std::lock_guard lock(mutex_);
-    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, true};
+    resources_[path] = Resource{body, 200, "image/jpeg", sentBytes, true, false};
 }
 
 void LoopbackPictureServer::ReleaseStalled() { released_ = true; }
+
+void LoopbackPictureServer::PutEndless(const std::string &path) {
+    std::lock_guard lock(mutex_);
+    Resource endless;
+    endless.contentType = "image/jpeg";
+    endless.endless = true;
+    resources_[path] = endless;
+}
 
 std::string LoopbackPictureServer::host() const { return "127.0.0.1:" + std::to_string(port_); }
 

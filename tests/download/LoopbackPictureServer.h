@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -17,6 +19,9 @@ class Server;
 // JPEG bytes of a plain picture of the given size.
 QByteArray JpegOfSize(int width, int height);
 
+// Names of the unfinished files that transfers write in `folder`.
+QStringList UnfinishedFilesIn(const QString &folder);
+
 // An HTTP server on 127.0.0.1 (ephemeral port) that serves what a test put at a path and
 // records every request it received.
 class LoopbackPictureServer {
@@ -27,7 +32,8 @@ public:
         int remotePort = 0;
     };
 
-    LoopbackPictureServer();
+    // `moreRoutes` adds routes of its own (a SOAP service, say) after the server's GET route.
+    explicit LoopbackPictureServer(std::function<void(httplib::Server &)> moreRoutes = {});
     ~LoopbackPictureServer();
 
     // Serves `body` at `path` with `status`.
@@ -41,6 +47,8 @@ public:
     void PutStalled(const std::string &path, const QByteArray &body, std::size_t sentBytes);
     // Lets every stalled transfer send the rest of its body.
     void ReleaseStalled();
+    // Streams data at `path` without end, in chunks, with no length announced.
+    void PutEndless(const std::string &path);
 
     // "127.0.0.1:<port>", the host part of a remote address.
     std::string host() const;
@@ -54,6 +62,7 @@ private:
         std::string contentType;
         std::size_t cutOffAfter = 0;  // 0: sent whole
         bool stallAfterCut = false;   // hold the connection instead of breaking it
+        bool endless = false;         // stream without end
     };
 
     std::unique_ptr<httplib::Server> server_;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
+#include <QDir>
 #include <thread>
 
 #include "LoopbackPictureServer.h"
@@ -29,15 +29,13 @@ TEST(TransferShutdownDeathTest, EndingMidTransferLeavesNoFileBehind) {
                 CurlHandle handle = MakeCurlHandle();
                 FetchPicture(handle.get(), server.host() + "/slow.jpg", "", local, progress);
             }).detach();
-            while (!QFileInfo::exists(QString::fromStdString(local + ".part")))
-                std::this_thread::yield();
+            while (UnfinishedFilesIn(folder.At("t")).isEmpty()) std::this_thread::yield();
             EXPECT_TRUE(TransfersRunning());
             EndProcessDuringTransfers(3);
         },
         ::testing::ExitedWithCode(3), "");
 
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(local + ".part")));
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(local)));
+    EXPECT_TRUE(QDir(folder.At("t")).isEmpty());
     EXPECT_FALSE(TransfersRunning());
 }
 

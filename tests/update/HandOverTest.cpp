@@ -35,14 +35,14 @@ TEST(HandOverDeathTest, EndsTheProcessWithTheGivenCode) {
 
 TEST(HandOverDeathTest, RemovesFilesThatRunningTransfersHadNotFinished) {
     TestFolder folder;
-    const std::string stem = QFile::encodeName(folder.At("title 1.jpg")).toStdString();
+    const std::string folderName = QFile::encodeName(folder.path()).toStdString();
     const std::string style = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's transfers
     EXPECT_EXIT(
         {
             const RunningTransferScope running;
-            const UnfinishedFileScope unfinished(stem, ".part");
-            std::fclose(std::fopen((stem + ".part").c_str(), "wb"));
+            UnfinishedFile unfinished(folderName);
+            if (!unfinished.Create()) std::exit(1);
             EndProcessNow(0);
         },
         ::testing::ExitedWithCode(0), "");

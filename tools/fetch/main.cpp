@@ -1,4 +1,5 @@
 #include <curl/curl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sysexits.h>
 
@@ -6,13 +7,16 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <thread>
 
+#include "download/AbandonedFiles.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadWorker.h"
 #include "download/ListBuilder.h"
+#include "download/TransferShutdown.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 
@@ -23,6 +27,7 @@ constexpr int kDone = 0;
 constexpr int kNoConnection = 2;
 constexpr int kNoTasks = 3;
 constexpr int kNoRoot = 4;
+constexpr int kNotAllSaved = 5;
 
 constexpr auto kProgressPeriod = std::chrono::seconds(2);
 constexpr auto kPollPeriod = std::chrono::milliseconds(20);
@@ -42,10 +47,28 @@ int UsageError(const QString &reason) {
     return EX_USAGE;
 }
 
+// SIGINT and SIGTERM end the program at once with 128 + the signal, removing the files that its
+// transfers had not finished. They are taken by a thread of their own, so every other thread runs
+// with them blocked and no handler interrupts a transfer.
+void EndOnTerminationSignals() {
+    sigset_t endingSignals;
+    sigemptyset(&endingSignals);
+    sigaddset(&endingSignals, SIGINT);
+    sigaddset(&endingSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endingSignals, nullptr);
+    std::thread([endingSignals] {
+        int received = 0;
+        while (sigwait(&endingSignals, &received) != 0) {
+        }
+        EndProcessDuringTransfers(128 + received);
+    }).detach();
+}
+
 }  // namespace
 
 // lumora-fetch: today's download without a window, into <root>/<YYYY-MM-DD>/<title>/.
 int main(int argc, char *argv[]) {
+    EndOnTerminationSignals();               // before any other thread exists
     curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before the workers start
     QCoreApplication app(argc, argv);       // the picture test's image plugins
     QCoreApplication::setApplicationName(QStringLiteral("lumora-fetch"));
@@ -55,7 +78,8 @@ int main(int argc, char *argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Downloads today's pictures from the picture-list service (LUMORA_SERVICE_ENDPOINT) into "
         "a dated folder below the download root. Exit codes: 0 done, 2 no connection, 3 no "
-        "pictures in the list, 4 no such download root, 64 wrong arguments."));
+        "pictures in the list, 4 no such download root, 5 some pictures could not be saved, "
+        "64 wrong arguments, 130 and 143 ended by SIGINT and SIGTERM."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption rootOption("root", "The download root (an existing folder).",
@@ -90,6 +114,7 @@ int main(int argc, char *argv[]) {
         return kNoTasks;
     }
     ::mkdir(nativeDateFolder.c_str(), 0777);
+    RemoveAbandonedFiles(root);
 
     DownloadProgress &progress = ProcessDownloadProgress();
     progress.Reset();
@@ -109,5 +134,7 @@ int main(int argc, char *argv[]) {
     first.join();
     second.join();
     PrintLine(QStringLiteral("下载完毕"));
-    return kDone;
+    const SaveReport report = ReadSaveReport(progress);
+    PrintLine(SavedSummary(report));
+    return report.unsavedTotal() > 0 ? kNotAllSaved : kDone;
 }
