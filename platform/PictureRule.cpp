@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/ColourJpeg.h"
 #include "platform/FileNames.h"
 #include "platform/JpegStructure.h"
 
@@ -70,6 +71,33 @@ int OpenRegularFile(const QString &path, FileStamp *stamp) {
     return fd;
 }
 
+QByteArray ReadWhole(int fd, qint64 size) {
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t read = ::pread(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got), got);
+        if (read <= 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+bool StartsAsJpeg(int fd) {
+    unsigned char start[2] = {};
+    return ::pread(fd, start, sizeof start, 0) == 2 && start[0] == 0xFF && start[1] == 0xD8;
+}
+
+// A colour JPEG at its natural size, decoded straight into 32-bit pixels; null when the file is
+// none or does not decode that way, which leaves it to Qt's reader.
+QImage DecodeColourJpeg(int fd, qint64 size, QSize *announced) {
+    const QByteArray bytes = ReadWhole(fd, size);
+    ColourJpeg jpeg(bytes);
+    *announced = jpeg.size();
+    if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return {};
+    return jpeg.Decode();
+}
+
 QByteArray ReadHead(int fd, qint64 size) {
     QByteArray head(static_cast<qsizetype>(std::min(size, kGifHeadBytes)), Qt::Uninitialized);
     const ssize_t got = ::pread(fd, head.data(), static_cast<size_t>(head.size()), 0);
@@ -108,6 +136,18 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     const Descriptor fd(OpenRegularFile(path, &stamp));
     const qint64 size = stamp.size;
     if (fd.get() < 0 || size == 0 || size > kMaxPictureFileBytes) return picture;
+    if (scale == DecodeScale::Natural && StartsAsJpeg(fd.get())) {
+        QSize announced;
+        QImage image = DecodeColourJpeg(fd.get(), size, &announced);
+        if (!announced.isEmpty() && !IsAcceptablePictureSize(announced)) return picture;
+        if (!image.isNull()) {
+            picture.image = std::move(image);
+            picture.naturalSize = announced;
+            picture.format = "jpeg";
+            picture.stamp = stamp;
+            return picture;
+        }
+    }
     QFile file;
     if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return picture;
 

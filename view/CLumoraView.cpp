@@ -104,11 +104,8 @@ void CLumoraView::LoadPath(const QString &requested) {
             m_hWndNextLink->setVisible(!m_strNext.isEmpty());
         }
         EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_ENABLED);
-        const auto picture = [](const QString &neighbour) {
-            return IsPicturePath(neighbour) ? neighbour : QString();
-        };
-        preloader_.Keep(path, {m_image.image(), m_image.stamp()}, picture(m_strPrev),
-                        picture(m_strNext));
+        preloader_.Keep(path, {m_image.image(), m_image.stamp()}, ClickTarget(true),
+                        ClickTarget(false));
         return;
     }
     preloader_.Keep(QString(), {}, QString(), QString());
@@ -124,6 +121,13 @@ void CLumoraView::LoadPath(const QString &requested) {
     m_hWndPrevLink->hide();
     m_hWndNextLink->hide();
     EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_GRAYED);
+}
+
+QString CLumoraView::ClickTarget(bool previous) const {
+    QString target = previous ? m_strPrev : m_strNext;
+    if (target.isEmpty() && !IsInRoot(m_strPath))
+        target = previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
+    return IsPicturePath(target) ? target : QString();
 }
 
 bool CLumoraView::DecodeShown(const QString &path) {

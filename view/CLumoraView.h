@@ -96,11 +96,15 @@ protected:
 
 private:
     void ShowOrHideBarsNow();
+    // The picture a click on the left (previous) or right half would show: the neighbour, or at
+    // the folder's end the group step's choice; empty when that is no picture.
+    QString ClickTarget(bool previous) const;
     // Decodes `path` into m_image, or takes its preloaded copy.
     bool DecodeShown(const QString &path);
     void ShowMessage(const QString &text);
     void SetCaption(const QString &text);
-    // Moves the tree's selection to the previous or next sibling of the selected item.
+    // Moves the tree's selection to the previous or next sibling of the selected item, without
+    // the tree's own load of that folder: the group step shows its own choice.
     void SelectSiblingGroup(int offset);
     bool IsInRoot(const QString &path) const;
 

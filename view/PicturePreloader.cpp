@@ -50,10 +50,15 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
         }
         queue_.clear();
         if (!shown.isEmpty()) entries_[shown] = Entry{nextId_++, true, picture};
-        // Forward steps are the common ones: the next picture goes first.
+        // Forward steps are the common ones: the next picture goes first. One kept from before
+        // is queued again unless it is decoded or being decoded.
         for (const QString &path : {next, previous}) {
-            if (path.isEmpty() || path == shown || entries_.count(path)) continue;
-            entries_[path] = Entry{nextId_++, false, {}};
+            if (path.isEmpty() || path == shown) continue;
+            const auto held = entries_.find(path);
+            if (held == entries_.end())
+                entries_[path] = Entry{nextId_++, false, {}};
+            else if (held->second.ready || decoding_ == path)
+                continue;
             queue_.push_back(path);
         }
     }

@@ -1,6 +1,7 @@
 // The view's click halves, cursors, tips, links and group steps.
 #include <QDir>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -73,7 +74,7 @@ void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
                              : QStringLiteral("已经是最后一组，请单击目录树中的文件夹查看其他组"));
         return;
     }
-    SelectSiblingGroup(previous ? -1 : 1);  // the tree's own handler loads that folder first
+    SelectSiblingGroup(previous ? -1 : 1);
     LoadPath(group);
 }
 
@@ -104,6 +105,8 @@ void CLumoraView::SelectSiblingGroup(int offset) {
         if (index >= 0 && index < count)
             sibling = parent ? parent->child(index) : m_pTree->topLevelItem(index);
     }
+    // The tree's handler would decode and paint that folder's first picture on the way.
+    const QSignalBlocker quiet(m_pTree);
     m_pTree->setCurrentItem(sibling);
 }
 

@@ -215,31 +215,64 @@ struct Downloads {
     }
 };
 
-TEST(ViewGroups, RightHalfOfALastPictureOpensTheNextTitleAndSelectsIt) {
+// Records which picture each paint of the view drew.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(CLumoraView &view) : view_(view) { view.viewport()->installEventFilter(this); }
+    std::vector<QString> painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint && !view_.m_image.IsNull())
+            painted.push_back(view_.m_strPath);
+        return false;
+    }
+
+private:
+    CLumoraView &view_;
+};
+
+struct GroupStepCase {
+    const char *name;
+    QPoint at;
+    size_t fromTitle;
+    size_t toTitle;  // the right half goes to its first picture, the left half to its last
+};
+
+void PrintTo(const GroupStepCase &c, std::ostream *os) { *os << c.name; }
+
+class ViewGroupStep : public ::testing::TestWithParam<GroupStepCase> {};
+
+// At a folder's end a click shows the sibling folder's picture decoded ahead, selects that
+// folder, and paints nothing else on the way: the tree's own load of the folder is skipped.
+TEST_P(ViewGroupStep, ShowsOnlyTheChosenPictureDecodedAhead) {
+    const GroupStepCase &c = GetParam();
+    const bool right = c.at == kRightHalf;
     Downloads downloads(3);
     ViewHarness harness;
     harness.FillTree(downloads.root);
-    harness.tree().setCurrentItem(harness.Node(downloads.titles[0]));
-    harness.view().LoadPath(downloads.Last(0));
-    harness.ClickAt(kRightHalf);
-    EXPECT_EQ(harness.view().m_strPath, downloads.First(1));
-    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[1]));
-    EXPECT_EQ(harness.treeLoads().back(), downloads.First(1));
+    harness.tree().setCurrentItem(harness.Node(downloads.titles[c.fromTitle]));
+    const QString from = right ? downloads.Last(c.fromTitle) : downloads.First(c.fromTitle);
+    const QString to = right ? downloads.First(c.toTitle) : downloads.Last(c.toTitle);
+    harness.view().LoadPath(from);
+    harness.view().preloader().WaitIdle();
+    EXPECT_TRUE(harness.view().preloader().Take(to).has_value()) << "not decoded ahead";
+    const size_t treeLoads = harness.treeLoads().size();
+    PaintLog paints(harness.view());
+
+    harness.ClickAt(c.at);
+
+    EXPECT_EQ(harness.view().m_strPath, to);
+    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[c.toTitle]));
+    EXPECT_EQ(harness.treeLoads().size(), treeLoads);
+    EXPECT_EQ(paints.painted, std::vector<QString>{to});
     EXPECT_TRUE(harness.prompter().shown().empty());
 }
 
-TEST(ViewGroups, LeftHalfOfAFirstPictureOpensThePreviousTitlesLastPicture) {
-    Downloads downloads(3);
-    ViewHarness harness;
-    harness.FillTree(downloads.root);
-    harness.tree().setCurrentItem(harness.Node(downloads.titles[1]));
-    ASSERT_EQ(harness.view().m_strPath, downloads.First(1));
-    harness.ClickAt(kLeftHalf);
-    // The tree loads that folder's first picture, then the view ends on its own choice.
-    EXPECT_EQ(harness.treeLoads().back(), downloads.First(0));
-    EXPECT_EQ(harness.view().m_strPath, downloads.Last(0));
-    EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.titles[0]));
-}
+INSTANTIATE_TEST_SUITE_P(Halves, ViewGroupStep,
+                         ::testing::Values(GroupStepCase{"RightToNextTitle", kRightHalf, 0, 1},
+                                           GroupStepCase{"LeftToPreviousTitle", kLeftHalf, 1, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct EndCase {
     const char *name;

@@ -1,0 +1,39 @@
+#include "platform/ColourJpeg.h"
+
+#include <turbojpeg.h>
+
+namespace {
+
+const unsigned char *Data(const QByteArray &bytes) {
+    return reinterpret_cast<const unsigned char *>(bytes.constData());
+}
+
+}  // namespace
+
+ColourJpeg::ColourJpeg(const QByteArray &bytes) : bytes_(bytes), handle_(tjInitDecompress()) {
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (!handle_ || bytes.size() < 2 || Data(bytes)[0] != 0xFF || Data(bytes)[1] != 0xD8) return;
+    if (tjDecompressHeader3(handle_, Data(bytes), static_cast<unsigned long>(bytes.size()), &width,
+                            &height, &subsampling, &colourspace) != 0)
+        return;
+    recognised_ = colourspace == TJCS_YCbCr || colourspace == TJCS_RGB;
+    size_ = QSize(width, height);
+}
+
+ColourJpeg::~ColourJpeg() {
+    if (handle_) tjDestroy(handle_);
+}
+
+QImage ColourJpeg::Decode() {
+    if (!recognised_) return {};
+    QImage image(size_, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    // Format_RGB32 is B, G, R, 0xFF in memory.
+    const int failed = tjDecompress2(handle_, Data(bytes_), static_cast<unsigned long>(bytes_.size()),
+                                     image.bits(), size_.width(),
+                                     static_cast<int>(image.bytesPerLine()), size_.height(),
+                                     TJPF_BGRX, 0);
+    // A warning (corrupt or cut-off data) still leaves the decoder's picture, as with Qt's reader.
+    if (failed && tjGetErrorCode(handle_) != TJERR_WARNING) return {};
+    return image;
+}
