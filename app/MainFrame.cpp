@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <climits>
 
 #include "app/CommandIds.h"
 #include "app/FirstRunPrompts.h"
@@ -100,10 +99,7 @@ bool CMainFrame::Create() {
     return true;
 }
 
-QString CMainFrame::StoredDownloadRoot() const {
-    // Read whole: a path cut to a smaller buffer would name another folder, or none.
-    return WithoutTrailingSlash(env_.settings.ReadSetting(QStringLiteral("path"), PATH_MAX));
-}
+QString CMainFrame::StoredDownloadRoot() const { return ::StoredDownloadRoot(env_.settings); }
 
 void CMainFrame::BuildToolbar() {
     toolbar_ = new QToolBar(this);

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <climits>
 
+#include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -156,4 +158,8 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
     if (!file.open(QIODevice::WriteOnly)) return;  // no config folder: the write is lost
     file.write(ini.Bytes());
     file.commit();
+}
+
+QString StoredDownloadRoot(const SettingsStore &settings) {
+    return WithoutTrailingSlash(settings.ReadSetting(QStringLiteral("path"), PATH_MAX));
 }

@@ -22,3 +22,7 @@ public:
 private:
     QString filePath_;
 };
+
+// The download root as stored: the "path" setting read whole (a path cut to a smaller buffer
+// would name another folder, or none), without a trailing "/". Empty when none is stored.
+QString StoredDownloadRoot(const SettingsStore &settings);

@@ -11,7 +11,7 @@
 
 namespace {
 
-int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
+int RunWorker(const DownloadBatch &batch, DownloadProgress &progress, const RetryPolicy &retries) {
     const auto size = static_cast<std::int16_t>(std::min(batch.size(), kMaxBatchTasks));
     const int number = progress.batchSize.exchange(size) == 0 ? 0 : 1;
     const CurlHandle handle = MakeCurlHandle();
@@ -21,8 +21,17 @@ int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
     progress.nextIndex[number] = next;
     while (next < size) {
         const DownloadTask task = batch[static_cast<std::size_t>(next)];
-        if (handle)
-            FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath, progress);
+        if (handle) {
+            WithRetries(
+                retries,
+                [&] {
+                    bool again = false;
+                    FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath,
+                                 progress, kMaxTransferBytes, &again);
+                    return again;
+                },
+                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });
+        }
         next += 2;
         progress.nextIndex[number] = next;
     }
@@ -31,9 +40,10 @@ int RunWorker(const DownloadBatch &batch, DownloadProgress &progress) {
 
 }  // namespace
 
-int DownloadWorker(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress) {
+int DownloadWorker(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress,
+                   const RetryPolicy &retries) {
     const RunningTransferScope running;
-    return batch ? RunWorker(*batch, progress) : 0;
+    return batch ? RunWorker(*batch, progress, retries) : 0;
 }
 
 void StartDownloadWorkers(std::shared_ptr<const DownloadBatch> batch, DownloadProgress &progress) {

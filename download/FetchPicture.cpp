@@ -9,6 +9,7 @@
 
 #include "download/DownloadProgress.h"
 #include "download/PictureTest.h"
+#include "download/TransferFailure.h"
 #include "download/TransferShutdown.h"
 #include "platform/FileNames.h"
 
@@ -67,8 +68,10 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
 }
 
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
-                  std::string localPath, DownloadProgress &progress, std::int64_t maxBytes) {
+                  std::string localPath, DownloadProgress &progress, std::int64_t maxBytes,
+                  bool *mayPassLater) {
     const RunningTransferScope running;
+    if (mayPassLater) *mayPassLater = false;
     const std::string folder = FolderOfPath(localPath);
     CreateTaskFolder(folder, progress);
 
@@ -88,6 +91,13 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     // An announced length beyond the limit ends the transfer before any data.
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     const CURLcode result = curl_easy_perform(handle);
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    // Nothing kept, and the network or the server was not ready: another try may do better.
+    const auto notReady = [&] {
+        if (mayPassLater && !sink.tooLarge) *mayPassLater = MayPassLater(result, status);
+        return false;
+    };
 
     const bool isUpdate = referrer == kUpdateReferrer;
     // The data arrived but could not be written: a local failure the download reports.
@@ -95,10 +105,10 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
         if (!isUpdate) progress.CountUnsaved(WhyNotCreated(folder, file.error()));
         return false;
     };
-    if (!file.created()) return sink.written > 0 && !sink.tooLarge ? unsaved() : false;
+    if (!file.created()) return sink.written > 0 && !sink.tooLarge ? unsaved() : notReady();
     if (!file.FinishWriting() || file.error() != 0) return unsaved();
     // A cut-off transfer may still decode (missing rows come out grey): never keep it.
-    if (result != CURLE_OK || sink.tooLarge) return false;
+    if (result != CURLE_OK || sink.tooLarge) return notReady();
     if (isUpdate) return file.Promote(localPath) || unsaved();
 
     switch (JudgePicture(DecodeFileName(file.path()))) {
@@ -111,5 +121,5 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
         case PictureVerdict::NotAPicture:
             break;
     }
-    return false;
+    return notReady();  // an error page of a server that was busy
 }

@@ -37,7 +37,9 @@ std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCo
 // picture, or a file that could not be written, which is counted in the progress by its reason.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
                   std::string localPath);
-// The same, counting in `progress` instead of the process-wide counters.
+// The same, counting in `progress` instead of the process-wide counters. `mayPassLater`, when
+// given, tells whether a false result may turn out otherwise when tried again (see MayPassLater):
+// nothing was kept and the network or the server was not ready.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
                   std::string localPath, DownloadProgress &progress,
-                  std::int64_t maxBytes = kMaxTransferBytes);
+                  std::int64_t maxBytes = kMaxTransferBytes, bool *mayPassLater = nullptr);

@@ -132,9 +132,10 @@ bool ListBuilder(std::string dateFolder, DownloadBatch &batch) {
     return ListBuilder(std::move(dateFolder), batch, ServiceOptions{});
 }
 
-bool ListBuilder(std::string dateFolder, DownloadBatch &batch, const ServiceOptions &options) {
+bool ListBuilder(std::string dateFolder, DownloadBatch &batch, const ServiceOptions &options,
+                 CallOutcome *outcome) {
     batch.clear();
-    const std::optional<std::string> list = RequestPictureList(options);
+    const std::optional<std::string> list = RequestPictureList(options, outcome);
     if (!list) return false;
     AppendTasksFromList(*list, dateFolder, DayKey(), batch);
     return true;

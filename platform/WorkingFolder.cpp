@@ -71,6 +71,13 @@ void EnterWorkingFolder() {
         QDir::setCurrent(folder);
 }
 
+void EnterExistingWorkingFolder() {
+    const QString folder = UserFolderToEnter(ThisProcessStart(), InstalledBinFolder());
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) QDir::setCurrent(folder);
+}
+
+bool IsInstalledProgram() { return IsInstalledProgram(ThisProcessStart(), InstalledBinFolder()); }
+
 QString LauncherFolder() {
     const StartLocation start = ThisProcessStart();
     const QString installedBinFolder = InstalledBinFolder();

@@ -39,5 +39,12 @@ bool PrepareUserFolder(const QString &folder, const QString &helpDocument);
 // Applies the rule to this process: prepares the per-user folder and makes it current.
 void EnterWorkingFolder();
 
+// The same rule for a program that only reads the folder (the headless download): it makes the
+// per-user folder current only when it exists, and creates nothing.
+void EnterExistingWorkingFolder();
+
+// Whether this process is the installed program.
+bool IsInstalledProgram();
+
 // The launcher folder for this process, prepared when it is the per-user folder.
 QString LauncherFolder();

@@ -39,12 +39,20 @@ void ReportAlreadyLatest(Prompter &prompter) {
                                    Buttons::Ok, Icon::Information});
 }
 
+QString Versions(const std::string &latest) {
+    return QStringLiteral("当前版本：") + QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
+           QStringLiteral("\n最新版本：") + QString::fromUtf8(latest);
+}
+
 bool AskToUpdate(Prompter &prompter, const std::string &latest) {
-    const QString text =
-        QStringLiteral("当前版本：") + QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
-        QStringLiteral("\n最新版本：") + QString::fromUtf8(latest) + QStringLiteral(",是否更新?");
-    return prompter.ShowMessage(nullptr, {text, QStringLiteral("有新版本"), Buttons::YesNo,
+    return prompter.ShowMessage(nullptr, {Versions(latest) + QStringLiteral(",是否更新?"),
+                                          QStringLiteral("有新版本"), Buttons::YesNo,
                                           Icon::Question}) == Answer::Yes;
+}
+
+void TellToUsePackageManager(Prompter &prompter, const std::string &latest) {
+    prompter.ShowMessage(nullptr, {Versions(latest) + QStringLiteral(",请通过软件包管理器更新"),
+                                   QStringLiteral("有新版本"), Buttons::Ok, Icon::Information});
 }
 
 // Every entry after the version must name a file directly inside temp/.
@@ -96,6 +104,11 @@ bool UpdateChecker(bool silent, Prompter &prompter, const UpdateServices &servic
     }
     if (!IsNewerVersion(list[0])) {
         if (!silent) ReportAlreadyLatest(prompter);
+        return false;
+    }
+    // Files from the update host are never run by the installed program.
+    if (!services.selfUpdate) {
+        TellToUsePackageManager(prompter, list[0]);
         return false;
     }
     if (!AskToUpdate(prompter, list[0])) return false;

@@ -23,5 +23,7 @@ DownloadTask UpdateTransfer(std::string_view updateHost, std::string_view versio
 
 // Asks for the version list and, when a newer version exists and the user agrees, fetches its
 // files into temp/. True exactly when the user agreed and every file arrived. `silent` hides the
-// connection-failure and already-latest boxes; the question is always asked. Boxes have no owner.
+// connection-failure and already-latest boxes; the question is always asked. Without self-update
+// a newer version is only announced, with the advice to update through the package manager, and
+// nothing is fetched. Boxes have no owner.
 bool UpdateChecker(bool silent, Prompter &prompter, const UpdateServices &services);

@@ -5,6 +5,7 @@
 
 #include "download/FetchPicture.h"
 #include "download/PictureListService.h"
+#include "platform/WorkingFolder.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ UpdateServices UpdateServices::Real() {
     services.requestVersionList = [] { return RequestVersionList(); };
     services.fetchFile = FetchUpdateFile;
     services.updateHost = UpdateHost();
+    services.selfUpdate = !IsInstalledProgram();
     return services;
 }
 

@@ -18,8 +18,12 @@ struct UpdateServices {
         fetchFile;
     // Host and optional port of the update server, no scheme.
     std::string updateHost;
+    // Whether the program may replace itself with files it fetched. The installed program is
+    // the package manager's to update: it only says that a newer version exists.
+    bool selfUpdate = true;
 
-    // The picture-list service, FetchUpdateFile and UpdateHost().
+    // The picture-list service, FetchUpdateFile and UpdateHost(); self-update unless this is
+    // the installed program.
     static UpdateServices Real();
 };
 

@@ -6,12 +6,14 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <atomic>
 #include <chrono>
 #include <set>
 #include <thread>
 
 #include "DemoCatalog.h"
 #include "DemoService.h"
+#include "FetchEnd.h"
 #include "LoopbackPictureServer.h"
 #include "download/AbandonedFiles.h"
 #include "download/CurlHandle.h"
@@ -62,10 +64,14 @@ struct FetchRun {
 // lumora-fetch running against `endpoint`.
 class FetchProcess {
 public:
-    FetchProcess(const QString &endpoint, const QStringList &arguments) {
+    FetchProcess(const QString &endpoint, const QStringList &arguments,
+                 const QString &workingFolder = QString()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LUMORA_SERVICE_ENDPOINT"), endpoint);
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/nonexistent/bus"));  // no notifications
         process_.setProcessEnvironment(environment);
+        process_.setWorkingDirectory(workingFolder);
         process_.start(QStringLiteral(LUMORA_FETCH_PATH), arguments);
         process_.waitForStarted(kProcessPatienceMs);
     }
@@ -85,8 +91,9 @@ private:
     QProcess process_;
 };
 
-FetchRun RunFetch(const QString &endpoint, const QStringList &arguments) {
-    return FetchProcess(endpoint, arguments).Wait();
+FetchRun RunFetch(const QString &endpoint, const QStringList &arguments,
+                 const QString &workingFolder = QString()) {
+    return FetchProcess(endpoint, arguments, workingFolder).Wait();
 }
 
 std::set<QString> Entries(const QString &folder) {
@@ -135,7 +142,7 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
     TestFolder root;
     const QString closedEndpoint = QStringLiteral("http://127.0.0.1:1/services/webservice");
 
-    const FetchRun unreachable = RunFetch(closedEndpoint, {"--root", root.path()});
+    const FetchRun unreachable = RunFetch(closedEndpoint, {"--root", root.path(), "--retries", "0"});
     EXPECT_EQ(unreachable.exitCode, 2);
     EXPECT_EQ(unreachable.output, QStringLiteral("无法连接到服务器\n"));
 
@@ -153,51 +160,69 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
 struct ArgumentsCase {
     const char *name;
     QStringList arguments;
+    const char *storedPath;  // the "path" setting of config/t.ini in the working folder, or none
     int exitCode;
-    const char *expectedOutput;  // found in stdout
-    const char *expectedErrors;  // found in stderr
+    QString expectedOutput;  // found in stdout
+    QString expectedErrors;  // found in stderr
 };
 
 void PrintTo(const ArgumentsCase &c, std::ostream *os) { *os << c.name; }
 
 class FetchArguments : public ::testing::TestWithParam<ArgumentsCase> {};
 
-// None of these reaches the service: the endpoint is a closed port.
+// None of these fetches anything: the endpoint is a closed port. ROOT stands for the download
+// root, WORK for the working folder.
 TEST_P(FetchArguments, AnswerWithoutFetching) {
-    TestFolder root;
+    const ArgumentsCase &c = GetParam();
+    TestFolder root, work;
+    const auto filled = [&](QString text) {
+        return text.replace("ROOT", root.path()).replace("WORK", work.path());
+    };
+    if (c.storedPath) work.WriteFile("config/t.ini", "[config]\npath=" + filled(c.storedPath).toUtf8());
     QStringList arguments;
-    for (const QString &argument : GetParam().arguments)
-        arguments << QString(argument).replace("ROOT", root.path());
+    for (const QString &argument : c.arguments) arguments << filled(argument);
     const FetchRun run =
-        RunFetch(QStringLiteral("http://127.0.0.1:1/services/webservice"), arguments);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.errors.toStdString();
-    EXPECT_TRUE(run.output.contains(GetParam().expectedOutput)) << run.output.toStdString();
-    EXPECT_TRUE(run.errors.contains(GetParam().expectedErrors)) << run.errors.toStdString();
+        RunFetch(QStringLiteral("http://127.0.0.1:1/services/webservice"), arguments, work.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.errors.toStdString();
+    EXPECT_TRUE(run.output.contains(filled(c.expectedOutput))) << run.output.toStdString();
+    EXPECT_TRUE(run.errors.contains(filled(c.expectedErrors))) << run.errors.toStdString();
     EXPECT_TRUE(Entries(root.path()).empty());
 }
 
-const char kUsageLine[] = "Usage: lumora-fetch [options] --root <folder>\n";
+const QString kUsageLine = QStringLiteral("Usage: lumora-fetch [options] [--root <folder>]\n");
 
 INSTANTIATE_TEST_SUITE_P(
     Options, FetchArguments,
     ::testing::Values(
-        ArgumentsCase{"Help", {"--help"}, 0, "--root <folder>", ""},
-        ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, 0, "--version", ""},
-        ArgumentsCase{"Version", {"--version"}, 0, "lumora-fetch 1.00\n", ""},
-        ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, 64, "", kUsageLine},
-        ArgumentsCase{"MissingRoot", {}, 64, "", kUsageLine},
-        ArgumentsCase{"RootWithoutValue", {"--root"}, 64, "", kUsageLine},
-        ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, 64, "", kUsageLine}),
+        ArgumentsCase{"Help", {"--help"}, nullptr, 0, "--retry-wait <seconds>", ""},
+        ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, nullptr, 0, "--version", ""},
+        ArgumentsCase{"Version", {"--version"}, nullptr, 0, "lumora-fetch 1.00\n", ""},
+        ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, nullptr, 64, "", kUsageLine},
+        ArgumentsCase{"NoRootGivenOrStored", {}, nullptr, 64, "",
+                      "WORK/config/t.ini names no download root"},
+        ArgumentsCase{"RootWithoutValue", {"--root"}, nullptr, 64, "", kUsageLine},
+        ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, nullptr, 64, "", kUsageLine},
+        ArgumentsCase{"RetriesNotANumber", {"--root", "ROOT", "--retries", "x"}, nullptr, 64, "",
+                      kUsageLine},
+        ArgumentsCase{"StoredRoot", {"--retries", "0"}, "ROOT/", 2,
+                      "下载文件夹：ROOT（WORK/config/t.ini）\n无法连接到服务器\n", ""},
+        ArgumentsCase{"StoredRootGone", {}, "ROOT/gone", 4, "", "ROOT/gone"},
+        ArgumentsCase{"GivenRootBeforeStored", {"--root", "ROOT/gone"}, "ROOT", 4, "",
+                      "ROOT/gone"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The list of one title with one picture, served with the picture by the test's own server, so
 // that the test decides what each transfer of the picture receives.
 class OnePictureService {
 public:
-    OnePictureService()
+    // `moreRoutes` adds to the server after the service's own routes.
+    explicit OnePictureService(std::function<void(httplib::Server &)> moreRoutes = {})
         : catalog_(DrawnCatalog({1, 1, 0})),
           service_(OptionsFor(catalog_)),
-          server_([this](httplib::Server &server) { service_.Install(server); }) {}
+          server_([this, moreRoutes](httplib::Server &server) {
+              service_.Install(server);
+              if (moreRoutes) moreRoutes(server);
+          }) {}
 
     LoopbackPictureServer &server() { return server_; }
     QString endpoint() const {
@@ -314,6 +339,58 @@ TEST(FetchOntoAFullFileSystem, ReportsThePicturesThatCouldNotBeSaved) {
     const auto match = summary.match(run.output);
     ASSERT_TRUE(match.hasMatch()) << run.output.toStdString();
     EXPECT_EQ(match.captured(1).toInt() + match.captured(2).toInt(), 9);
+}
+
+// A service that is not ready for the first tries: the list call and the picture's transfer are
+// tried again, each pause twice the one before, until they pass.
+TEST(FetchWithRetries, ListAndPictureArriveOnceTheServiceRecovers) {
+    std::atomic<int> listCalls{0}, pictureCalls{0};
+    std::string picturePath;
+    OnePictureService service([&](httplib::Server &server) {
+        server.set_pre_routing_handler([&](const httplib::Request &request,
+                                           httplib::Response &response) {
+            const bool busy = request.path == "/services/webservice" ? ++listCalls <= 2
+                                                                     : request.path == picturePath &&
+                                                                           ++pictureCalls == 1;
+            if (!busy) return httplib::Server::HandlerResponse::Unhandled;
+            response.status = 503;
+            response.set_content("<html><body>busy</body></html>", "text/html");
+            return httplib::Server::HandlerResponse::Handled;
+        });
+    });
+    picturePath = service.picturePath();
+    service.server().Put(picturePath, JpegOfSize(400, 400));
+    TestFolder root;
+
+    const FetchRun run = RunFetch(service.endpoint(),
+                                  {"--root", root.path(), "--retry-wait", "0.05", "--notify"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(listCalls, 3);
+    EXPECT_EQ(pictureCalls, 2);
+    EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n已保存1张图片\n")))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.errors.contains("trying again in 0.05 s\n") &&
+                run.errors.contains("trying again in 0.1 s\n"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("no desktop notification service"));
+}
+
+TEST(FetchNotification, SaysHowManyArrivedOrWhyNoneDid) {
+    const struct {
+        FetchEnd end;
+        const char *summary;
+    } ends[] = {{{0, "已保存54张图片"}, "今天的图片已下载"},
+                {{5, "已保存4张图片，50张图片无法保存：磁盘空间不足"}, "部分图片无法保存"},
+                {{2, "无法连接到服务器"}, "今天的图片没有下载"},
+                {{64, "没有设定下载文件夹，请先在Lumora中选择下载文件夹"}, "今天的图片没有下载"}};
+    for (const auto &[end, summary] : ends) {
+        const DesktopNote note = NotificationFor(end);
+        EXPECT_EQ(note.summary, QString::fromUtf8(summary));
+        EXPECT_EQ(note.body, end.line);
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    EXPECT_FALSE(ShowDesktopNotification(NotificationFor(ends[0].end)));
 }
 
 }  // namespace

@@ -149,6 +149,36 @@ TEST_F(UpdateCheckerTest, BoxesHaveTheirButtonsAndIcons) {
     EXPECT_EQ(shown[2].buttons, Buttons::YesNo);
 }
 
+// The installed program announces a newer version and points to the package manager, from the
+// menu and from the timer alike; it fetches nothing and hands nothing over.
+TEST_F(UpdateCheckerTest, InstalledProgramOnlyAnnouncesANewerVersion) {
+    const struct {
+        std::vector<std::string> list;
+        bool silent;
+        QStringList boxes;
+    } checks[] = {
+        {{"1.01", "move.sh"}, false, {"当前版本：1.00\n最新版本：1.01,请通过软件包管理器更新|有新版本"}},
+        {{"1.10", "move.sh"}, true, {"当前版本：1.00\n最新版本：1.10,请通过软件包管理器更新|有新版本"}},
+        {{"1.00", "move.sh"}, false, {kLatest}},
+        {{}, false, {kFailure}},
+    };
+    for (const auto &check : checks) {
+        ScriptedPrompter boxes;
+        service.list = check.list;
+        UpdateServices installed = service.Services();
+        installed.selfUpdate = false;
+        EXPECT_FALSE(UpdateChecker(check.silent, boxes, installed));
+        QStringList shown;
+        for (const auto &box : boxes.shown()) {
+            shown << box.text + u'|' + box.caption;
+            EXPECT_EQ(box.buttons, Buttons::Ok);
+        }
+        EXPECT_EQ(shown, check.boxes);
+    }
+    EXPECT_TRUE(service.transfers().empty());
+    EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("temp")));
+}
+
 TEST_F(UpdateCheckerTest, FetchesEachFileFromTheVersionFolderIntoTemp) {
     service.list = {"1.01", "move.sh", "lumora"};
     prompter.QueueAnswer(Answer::Yes);
