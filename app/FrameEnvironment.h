@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "download/DownloadServices.h"
 #include "platform/StorageKind.h"
 #include "update/UpdateServices.h"

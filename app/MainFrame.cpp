@@ -11,9 +11,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "app/FirstRunPrompts.h"
-#include "app/MenuActions.h"
+#include "resources/MenuActions.h"
 #include "app/NoticeDialog.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadCommand.h"
@@ -77,7 +77,7 @@ bool CMainFrame::Create() {
     RunFirstRunPrompts(this, env_);
     // A missing download root must be chosen before anything goes on.
     const bool rootChosen = !PathExists(StoredDownloadRoot());
-    if (rootChosen) OnChooseDownloadFolder(true, *tree_, env_, this);
+    if (rootChosen) ChooseDownloadFolder(true);
 
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(kUpdateTimerMs);
@@ -89,8 +89,7 @@ bool CMainFrame::Create() {
 
     view_->m_pTree = tree_;
     // A root chosen just now stays for the whole run, even when its setting could not be written.
-    if (!rootChosen) state_.downloadRoot = StoredDownloadRoot();
-    view_->m_strRoot = state_.downloadRoot;
+    if (!rootChosen) tree_->SetDownloadRoot(StoredDownloadRoot());
     tree_->RefreshFolderNode(nullptr, QString());
     tree_->setCurrentItem(tree_->RootNode());
     view_->LoadPath(state_.downloadRoot);
@@ -100,6 +99,11 @@ bool CMainFrame::Create() {
 }
 
 QString CMainFrame::StoredDownloadRoot() const { return ::StoredDownloadRoot(env_.settings); }
+
+void CMainFrame::ChooseDownloadFolder(bool mustChoose) {
+    OnChooseDownloadFolder(mustChoose, *tree_, {*env_.prompter, env_.settings, env_.storageKind},
+                           this);
+}
 
 void CMainFrame::BuildToolbar() {
     toolbar_ = new QToolBar(this);
@@ -177,7 +181,12 @@ void CMainFrame::BuildPanes() {
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
-    tree_->SetView(view_);
+    // The tree and the view meet here: a selected folder shows in the view, and the view's root
+    // and its pictures decoded ahead follow the tree.
+    tree_->SetPathLoader([view = view_](const QString &path) { view->LoadPath(path); });
+    connect(tree_, &FolderTree::refreshing, view_, &CLumoraView::ForgetPreloaded);
+    connect(tree_, &FolderTree::downloadRootChanged, view_,
+            [view = view_](const QString &root) { view->m_strRoot = root; });
     tree_->SetCommandRouter([this](int id) { RouteCommand(id); });
 }
 
@@ -216,9 +225,7 @@ void CMainFrame::BuildRoutingTable() {
     routes_[ID_EDIT_DELETE_PICTURE] = [this] { view_->OnDeletePicture(); };
     routes_[ID_HELP_CONTENTS] = [this] { OnHelp(); };
     routes_[ID_SETTINGS_SHOW_TIPS] = [this] { OnToggleTips(); };
-    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] {
-        OnChooseDownloadFolder(false, *tree_, env_, this);
-    };
+    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] { ChooseDownloadFolder(false); };
     routes_[ID_TREE_REFRESH] = [this] { OnRefreshFolder(*tree_); };
     routes_[ID_TREE_DELETE] = [this] {
         OnDeleteFolder(ID_TREE_DELETE, *tree_, *env_.prompter, this);
@@ -244,6 +251,12 @@ QString CMainFrame::ReadSetting(const QString &key, int capacity) {
 void CMainFrame::ShowNotice() { ShowNoticeDialog(*env_.prompter, env_.settings, this); }
 
 bool CMainFrame::IsDownloadRunning() { return ::IsDownloadRunning(this); }
+
+void CMainFrame::ShowDownloadFolder(const QString &dateFolder, bool created) {
+    tree_->ShowDownloadFolder(dateFolder, created);
+}
+
+void CMainFrame::RefreshDownloadFolder() { tree_->RefreshDownloadFolder(); }
 
 void CMainFrame::SetDownloadRunning(bool running) {
     view_->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, running ? MF_GRAYED : MF_ENABLED);

@@ -7,6 +7,7 @@
 
 #include "app/FrameEnvironment.h"
 #include "download/DownloadCommandHost.h"
+#include "download/DownloadState.h"
 #include "update/UpdateCommandHost.h"
 #include "tree/FrameState.h"
 
@@ -43,7 +44,7 @@ public:
     void OnIdle();
 
     FrameEnvironment &environment() { return env_; }
-    FrameState &state() override { return state_; }
+    FrameState &state() { return state_; }
     FolderTree *tree() const { return tree_; }
     CLumoraView *view() const { return view_; }
     ProportionalSplitter *splitter() const { return splitter_; }
@@ -59,7 +60,10 @@ public:
     void ShowNotice() override;
     QDateTime Now() override { return env_.now(); }
     const DownloadServices &downloadServices() override { return env_.downloadServices; }
-    FolderTree &folderTree() override { return *tree_; }
+    QString DownloadRoot() override { return state_.downloadRoot; }
+    void ShowDownloadFolder(const QString &dateFolder, bool created) override;
+    void RefreshDownloadFolder() override;
+    DownloadState &downloadState() override { return downloadState_; }
     bool IsDownloadRunning() override;
     void SetDownloadRunning(bool running) override;
     const UpdateServices &updateServices() override { return env_.updateServices; }
@@ -89,6 +93,7 @@ private:
     void OnMenuClosed();
     // The "path" setting, without a trailing "/".
     QString StoredDownloadRoot() const;
+    void ChooseDownloadFolder(bool mustChoose);
 
     void OnExit();
     void OnAbout();
@@ -98,6 +103,7 @@ private:
 
     FrameEnvironment env_;
     FrameState state_;
+    DownloadState downloadState_;
     std::map<int, std::function<void()>> routes_;
     QToolBar *toolbar_ = nullptr;
     QWidget *statusPart_ = nullptr;

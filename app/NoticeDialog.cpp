@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "platform/Prompter.h"
 
 namespace {
@@ -73,4 +73,10 @@ void CAboutDlg::closeEvent(QCloseEvent *event) {
 
 void ShowNoticeDialog(Prompter &prompter, const SettingsStore &settings, QWidget *owner) {
     if (prompter.ShowNotice(owner)) settings.WriteSetting(QStringLiteral("isKnown"), QStringLiteral("1"));
+}
+
+bool RunNoticeDialog(QWidget *owner) {
+    CAboutDlg dialog(owner);
+    dialog.exec();
+    return dialog.IsDontShowAgainTicked();
 }

@@ -25,6 +25,9 @@ private:
     bool closingWithOk_ = false;
 };
 
+// Shows the notice dialog modally, owned by `owner`; whether its box was ticked when it closed.
+bool RunNoticeDialog(QWidget *owner);
+
 // Shows the notice through `prompter` and stores isKnown = "1" when it was closed with the box
 // ticked.
 void ShowNoticeDialog(Prompter &prompter, const SettingsStore &settings, QWidget *owner);

@@ -7,6 +7,7 @@
 #include "app/AcceleratorFilter.h"
 #include "app/FrameEnvironment.h"
 #include "app/MainFrame.h"
+#include "app/NoticeDialog.h"
 #include "app/StartupGuard.h"
 #include "app/TerminationSignal.h"
 #include "download/TransferShutdown.h"
@@ -25,7 +26,7 @@ int main(int argc, char *argv[]) {
     LoadQtTranslations();
     EnterWorkingFolder();  // the installed program started from a menu works in its per-user folder
 
-    QtPrompter prompter;
+    QtPrompter prompter(RunNoticeDialog);
     CMainFrame frame(FrameEnvironment::Real(&prompter));
     AcceleratorFilter accelerators(&frame);
     app.installEventFilter(&accelerators);

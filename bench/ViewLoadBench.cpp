@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "platform/DirectoryListing.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
 #include "view/CLumoraView.h"
@@ -223,7 +223,7 @@ int main(int argc, char **argv) {
     FrameState state;
     state.downloadRoot = root;
     FolderTree tree(state);
-    tree.SetView(view);
+    tree.SetPathLoader([view](const QString &path) { view->LoadPath(path); });
     view->m_pTree = &tree;
     view->m_strRoot = root;
     tree.RefreshFolderNode(nullptr, QString());

@@ -10,11 +10,10 @@
 #include "download/DownloadCommandHost.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadServices.h"
+#include "download/DownloadState.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
-#include "tree/FolderTree.h"
-#include "tree/FrameState.h"
 
 namespace {
 
@@ -23,32 +22,6 @@ constexpr char kProgressBarName[] = "downloadProgressBar";
 
 void ShowFailure(DownloadCommandHost &host, const QString &text) {
     host.prompter().ShowMessage(host.owner(), {text, QString(), Buttons::Ok, Icon::None});
-}
-
-// The child of the root node named `name`, or none. Nodes are looked up afresh each time: a
-// rebuild or refresh may have replaced the one found before.
-QTreeWidgetItem *ChildNamed(FolderTree &tree, QTreeWidgetItem *parent, const QString &name) {
-    if (!parent) return nullptr;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        if (tree.GetNodeText(parent->child(i)) == name) return parent->child(i);
-    }
-    return nullptr;
-}
-
-// Refreshes the date folder's node, found afresh by its text under the root; without one the
-// whole tree is rebuilt. When the user chose another root meanwhile, the tree shows nothing of
-// the download, and rebuilding it at every tick would only collapse what the user opened.
-void RefreshDownloadNode(DownloadCommandHost &host) {
-    FolderTree &tree = host.folderTree();
-    FrameState &state = host.state();
-    QTreeWidgetItem *root = tree.RootNode();
-    const QString dateName = FileNameOf(state.downloadFolder);
-    if (root && JoinPath(tree.GetNodePath(root), dateName) != state.downloadFolder) {
-        state.downloadNode = nullptr;
-        return;
-    }
-    state.downloadNode = ChildNamed(tree, root, dateName);
-    tree.RefreshFolderNode(state.downloadNode, state.downloadFolder);
 }
 
 void ShowProgressBar(DownloadCommandHost &host, int batchSize) {
@@ -73,7 +46,7 @@ QProgressBar *DownloadProgressBar(const DownloadCommandHost &host) {
 }
 
 void OnDownload(DownloadCommandHost &host) {
-    FrameState &state = host.state();
+    DownloadState &state = host.downloadState();
     if (host.IsDownloadRunning()) {
         ShowFailure(host, QStringLiteral("下载已经开始"));
         return;
@@ -82,7 +55,8 @@ void OnDownload(DownloadCommandHost &host) {
 
     const DownloadServices &services = host.downloadServices();
     const QString dateName = host.Now().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString dateFolder = JoinPath(state.downloadRoot, dateName);
+    const QString downloadRoot = host.DownloadRoot();
+    const QString dateFolder = JoinPath(downloadRoot, dateName);
     // A fresh batch: workers of an earlier download may still hold the previous one.
     auto batch = std::make_shared<DownloadBatch>();
     state.batch = batch;
@@ -97,18 +71,10 @@ void OnDownload(DownloadCommandHost &host) {
     }
     host.SetDownloadRunning(true);
 
-    FolderTree &tree = host.folderTree();
-    QTreeWidgetItem *root = tree.RootNode();
-    if (::mkdir(nativeDateFolder.c_str(), 0777) == 0 && root)
-        state.downloadNode = tree.InsertFolderNode(dateName, root, NodePosition::Sorted);
-    else
-        state.downloadNode = ChildNamed(tree, root, dateName);
-    state.downloadFolder = dateFolder;
-    tree.RefreshFolderNode(state.downloadNode,
-                           state.downloadNode ? tree.GetNodePath(state.downloadNode) : QString());
+    host.ShowDownloadFolder(dateFolder, ::mkdir(nativeDateFolder.c_str(), 0777) == 0);
 
     // Files that killed processes left below the root; a running process's files stay.
-    RemoveAbandonedFiles(state.downloadRoot);
+    RemoveAbandonedFiles(downloadRoot);
     DownloadProgress &progress = ProcessDownloadProgress();
     progress.Reset();
     services.startWorkers(batch);
@@ -118,12 +84,12 @@ void OnDownload(DownloadCommandHost &host) {
 }
 
 void OnProgressTimer(DownloadCommandHost &host) {
-    FrameState &state = host.state();
+    DownloadState &state = host.downloadState();
     const DownloadProgress &progress = ProcessDownloadProgress();
     const ProgressReading reading = ReadProgress(progress);
     QProgressBar *bar = DownloadProgressBar(host);
     if (reading.finished) {
-        RefreshDownloadNode(host);
+        host.RefreshDownloadFolder();
         if (bar) bar->setValue(reading.batchSize);
         host.SetStatusText(QStringLiteral("下载完毕"));
         host.SetDownloadRunning(false);
@@ -134,7 +100,7 @@ void OnProgressTimer(DownloadCommandHost &host) {
     }
     const qint16 newFolders = progress.newFolderCount;
     if (newFolders > state.rememberedNewFolderCount) {
-        RefreshDownloadNode(host);
+        host.RefreshDownloadFolder();
         state.rememberedNewFolderCount = newFolders;
     }
     host.SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));

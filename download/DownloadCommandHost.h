@@ -4,15 +4,15 @@
 #include <QString>
 
 struct DownloadServices;
-struct FrameState;
-class FolderTree;
+struct DownloadState;
 class Prompter;
 class QTimer;
 class QWidget;
 
 // What the download command and its progress timer need from the main frame, which implements
-// it: the messages and their owner, the settings, the clock and the outside services, the folder
-// tree with the frame's download state, the status bar and timer 1.
+// it: the messages and their owner, the settings, the clock and the outside services, the
+// download root and the dated folder's place in the folder tree, the download's state, the
+// status bar and timer 1.
 class DownloadCommandHost {
 public:
     virtual ~DownloadCommandHost() = default;
@@ -26,8 +26,14 @@ public:
     virtual QDateTime Now() = 0;
     virtual const DownloadServices &downloadServices() = 0;
 
-    virtual FolderTree &folderTree() = 0;
-    virtual FrameState &state() = 0;
+    virtual QString DownloadRoot() = 0;
+    // The dated folder in the folder tree, `created` just now or found there: shown below the
+    // root and listed again; it becomes the download's folder.
+    virtual void ShowDownloadFolder(const QString &dateFolder, bool created) = 0;
+    // Lists the download's folder again, found afresh by its name below the root; nothing when
+    // the tree shows another root.
+    virtual void RefreshDownloadFolder() = 0;
+    virtual DownloadState &downloadState() = 0;
 
     // A download runs exactly while the frame menu's download item is greyed.
     virtual bool IsDownloadRunning() = 0;

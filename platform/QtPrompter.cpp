@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QThread>
 
-#include "app/NoticeDialog.h"
 
 namespace {
 
@@ -76,9 +75,5 @@ std::optional<QString> QtPrompter::ChooseFolder(QWidget *owner, const QString &t
 
 bool QtPrompter::ShowNotice(QWidget *owner) {
     owner = OwnerOnThisThread(owner);
-    return OnGuiThread<bool>([&] {
-        CAboutDlg dialog(owner);
-        dialog.exec();
-        return dialog.IsDontShowAgainTicked();
-    });
+    return OnGuiThread<bool>([&] { return runNotice_ && runNotice_(owner); });
 }

@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 const std::vector<MenuPopupResource> &FrameMenuResource() {
     static const std::vector<MenuPopupResource> menu = {

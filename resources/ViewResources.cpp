@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QPolygon>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 namespace {
 

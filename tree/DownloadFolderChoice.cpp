@@ -1,13 +1,10 @@
 #include "tree/DownloadFolderChoice.h"
 
-#include "app/FrameEnvironment.h"
-#include "tree/FrameState.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
-#include "platform/StorageKind.h"
+#include "platform/SettingsStore.h"
 #include "tree/FolderTree.h"
-#include "view/CLumoraView.h"
 
 namespace {
 
@@ -22,11 +19,11 @@ void RebuildAndSelectRoot(FolderTree &tree) {
 
 }  // namespace
 
-void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FrameEnvironment &env,
-                            QWidget *owner) {
-    Prompter &prompter = *env.prompter;
+void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree,
+                            const FolderChoiceServices &services, QWidget *owner) {
+    Prompter &prompter = services.prompter;
     const std::function<StorageKind(const QString &)> storageKind =
-        env.storageKind ? env.storageKind : StorageKindOf;
+        services.storageKind ? services.storageKind : StorageKindOf;
     bool refused = false;
     for (;;) {
         const std::optional<QString> chosen =
@@ -54,9 +51,8 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FrameEnviro
             continue;
         }
         const QString root = WithoutTrailingSlash(*chosen);
-        tree.state().downloadRoot = root;
-        env.settings.WriteSetting(QStringLiteral("path"), root);
-        if (CLumoraView *view = tree.view()) view->m_strRoot = root;
+        tree.SetDownloadRoot(root);
+        services.settings.WriteSetting(QStringLiteral("path"), root);
         RebuildAndSelectRoot(tree);
         return;
     }

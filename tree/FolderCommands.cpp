@@ -2,9 +2,9 @@
 
 #include <QTreeWidgetItem>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "tree/FrameState.h"
-#include "app/MenuActions.h"
+#include "resources/MenuActions.h"
 #include "platform/Prompter.h"
 #include "tree/FolderRemoval.h"
 #include "tree/FolderTree.h"

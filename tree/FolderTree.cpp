@@ -7,13 +7,12 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "tree/FrameState.h"
-#include "app/MenuActions.h"
+#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "tree/SubFolderScan.h"
-#include "view/CLumoraView.h"
 
 namespace {
 
@@ -70,13 +69,6 @@ FolderTree::FolderTree(FrameState &state, QWidget *parent) : QTreeWidget(parent)
     });
 }
 
-void FolderTree::SetView(CLumoraView *view) {
-    view_ = view;
-    if (view)
-        loadPath_ = [view](const QString &path) { view->LoadPath(path); };
-    else
-        loadPath_ = nullptr;
-}
 
 QString FolderTree::GetNodeText(QTreeWidgetItem *node) const {
     return node ? node->data(0, kNodeNameRole).toString() : QString();
@@ -158,7 +150,7 @@ void FolderTree::FillFolderNode(QTreeWidgetItem *parent, const QString &refreshP
 }
 
 void FolderTree::RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePath) {
-    if (view_) view_->ForgetPreloaded();
+    emit refreshing();
     if (!node) {
         state_.popupNode = nullptr;
         state_.downloadNode = nullptr;
@@ -212,13 +204,40 @@ void FolderTree::FindDownloadNodeAgain() {
     QTreeWidgetItem *root = RootNode();
     if (state_.downloadNode || state_.downloadFolder.isEmpty() || !root) return;
     if (FolderOf(state_.downloadFolder) != GetNodePath(root)) return;
-    const QString name = FileNameOf(state_.downloadFolder);
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (GetNodeText(root->child(i)) == name) {
-            state_.downloadNode = root->child(i);
-            return;
-        }
+    state_.downloadNode = ChildNamed(root, FileNameOf(state_.downloadFolder));
+}
+
+void FolderTree::SetDownloadRoot(const QString &root) {
+    state_.downloadRoot = root;
+    emit downloadRootChanged(root);
+}
+
+QTreeWidgetItem *FolderTree::ChildNamed(QTreeWidgetItem *parent, const QString &name) const {
+    for (int i = 0; parent && i < parent->childCount(); ++i)
+        if (GetNodeText(parent->child(i)) == name) return parent->child(i);
+    return nullptr;
+}
+
+void FolderTree::ShowDownloadFolder(const QString &dateFolder, bool created) {
+    QTreeWidgetItem *root = RootNode();
+    const QString dateName = FileNameOf(dateFolder);
+    state_.downloadNode = created && root ? InsertFolderNode(dateName, root, NodePosition::Sorted)
+                                          : ChildNamed(root, dateName);
+    state_.downloadFolder = dateFolder;
+    RefreshFolderNode(state_.downloadNode,
+                      state_.downloadNode ? GetNodePath(state_.downloadNode) : QString());
+}
+
+void FolderTree::RefreshDownloadFolder() {
+    QTreeWidgetItem *root = RootNode();
+    const QString dateName = FileNameOf(state_.downloadFolder);
+    // Rebuilding the tree of another root at every tick would only collapse what the user opened.
+    if (root && JoinPath(GetNodePath(root), dateName) != state_.downloadFolder) {
+        state_.downloadNode = nullptr;
+        return;
     }
+    state_.downloadNode = ChildNamed(root, dateName);
+    RefreshFolderNode(state_.downloadNode, state_.downloadFolder);
 }
 
 QTreeWidgetItem *FolderTree::RootNode() const { return topLevelItem(0); }

@@ -6,7 +6,6 @@
 #include <functional>
 
 struct FrameState;
-class CLumoraView;
 class QMenu;
 
 // Where InsertFolderNode puts a node among its parent's children.
@@ -23,17 +22,17 @@ struct NodePosition {
 // A node holds only its text (the folder name; the root node holds the whole root path), its
 // icons and its has-children flag (the child-indicator policy); paths are rebuilt from the
 // texts. Whenever a node leaves the tree, the frame's popupNode and downloadNode are cleared if
-// they named it or anything below it.
+// they named it or anything below it. The tree knows nothing of the picture view: the frame
+// gives it the loader of a selected folder's picture and listens to its signals.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 public:
     FolderTree(FrameState &state, QWidget *parent = nullptr);
 
-    void SetView(CLumoraView *view);
-    CLumoraView *view() const { return view_; }
     // Commands of the tree's popup menu go here (the frame's routing).
     void SetCommandRouter(std::function<void(int)> route) { route_ = std::move(route); }
-    // Replaces the view's LoadPath as the receiver of selection changes.
+    // Receives the path that a selection change shows: the selected folder's first picture, or
+    // the folder itself.
     void SetPathLoader(std::function<void(const QString &)> load) { loadPath_ = std::move(load); }
     // Shows the popup menu at a screen position and returns the chosen action, or null. The
     // default runs the menu modally.
@@ -56,6 +55,17 @@ public:
     void RefreshFolderNode(QTreeWidgetItem *node, const QString &nodePath);
     // Removes `node` with its subtree.
     void RemoveFolderNode(QTreeWidgetItem *node);
+    // Makes `root` the download root (the state's downloadRoot) and says so; the tree is not
+    // rebuilt here.
+    void SetDownloadRoot(const QString &root);
+    // The dated folder of a download, `created` just now or found there: inserted below the root
+    // in its sorted place when created, else its node looked up by name; then listed again. It
+    // becomes the state's downloadFolder and downloadNode.
+    void ShowDownloadFolder(const QString &dateFolder, bool created);
+    // Lists the download's folder again, its node found afresh by its name below the root (a
+    // rebuild may have replaced it); without one the whole tree is rebuilt. When another root
+    // was chosen meanwhile the tree shows nothing of the download and stays as the user left it.
+    void RefreshDownloadFolder();
     QTreeWidgetItem *RootNode() const;
     // The node whose GetNodePath is `path`, or none when the tree holds no such node.
     QTreeWidgetItem *FindNode(const QString &path) const;
@@ -66,6 +76,11 @@ public:
     // A right click at a screen position: on a node's label, remembers the node as popupNode
     // and offers menu 205; the chosen command goes to the frame.
     void OnTreeRightClick(const QPoint &globalPos);
+
+signals:
+    // The tree is about to list folders again: pictures decoded ahead may be gone or changed.
+    void refreshing();
+    void downloadRootChanged(const QString &root);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -78,8 +93,10 @@ private:
     void ForgetNodesIn(QTreeWidgetItem *node);
     void FindDownloadNodeAgain();
 
+    // The child of `parent` named `name`, or none.
+    QTreeWidgetItem *ChildNamed(QTreeWidgetItem *parent, const QString &name) const;
+
     FrameState &state_;
-    CLumoraView *view_ = nullptr;
     std::function<void(int)> route_;
     std::function<void(const QString &)> loadPath_;
     std::function<QAction *(QMenu &, const QPoint &)> runPopup_;

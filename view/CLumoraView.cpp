@@ -9,8 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "app/CommandIds.h"
-#include "app/MenuActions.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"

@@ -6,7 +6,7 @@
 #include "app/FirstRunPrompts.h"
 #include "app/FrameEnvironment.h"
 #include "platform/DesktopLauncher.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <QToolBar>
 
 #include "app/AcceleratorFilter.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/ProportionalSplitter.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 

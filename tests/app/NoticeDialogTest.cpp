@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "app/NoticeDialog.h"
-#include "app/SettingsStore.h"
-#include "platform/ScriptedPrompter.h"
+#include "platform/SettingsStore.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "LoopbackPictureServer.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "download/DownloadCommand.h"
 #include "download/DownloadProgress.h"
 #include "download/TransferShutdown.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 
@@ -138,7 +138,7 @@ TEST_F(DownloadCommandTest, StartCreatesTheDateFolderAndNodeAndShowsTheProgressD
     EXPECT_EQ(frame->progressTimer()->interval(), 2000);
     EXPECT_EQ(frame->StatusText(), "正在下载");
     ASSERT_EQ(startedBatches.size(), 1u);
-    EXPECT_EQ(startedBatches[0].get(), frame->state().batch.get());
+    EXPECT_EQ(startedBatches[0].get(), frame->downloadState().batch.get());
     EXPECT_EQ(startedBatches[0]->size(), 4u);
 
     QProgressBar *bar = DownloadProgressBar(*frame);
@@ -189,14 +189,14 @@ TEST_F(DownloadCommandTest, ChoosingItAgainDuringADownloadChangesNothing) {
     WriteSettings("1");
     auto frame = MakeFrame();
     frame->RouteCommand(ID_ACTION_DOWNLOAD);
-    const auto batch = frame->state().batch;
+    const auto batch = frame->downloadState().batch;
 
     frame->RouteCommand(ID_ACTION_DOWNLOAD);
 
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"下载已经开始"});
     EXPECT_EQ(listRequests.size(), 1u);
     EXPECT_EQ(startedBatches.size(), 1u);
-    EXPECT_EQ(frame->state().batch, batch);
+    EXPECT_EQ(frame->downloadState().batch, batch);
     EXPECT_EQ(batch->size(), 4u);
 }
 

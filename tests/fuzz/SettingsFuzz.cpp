@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "update/UpdateChecker.h"
 #include "update/VersionRule.h"
 

@@ -52,7 +52,7 @@ class QtPrompterOwnerTest : public ::testing::TestWithParam<OwnerCase> {};
 TEST_P(QtPrompterOwnerTest, OnlyABoxWithAnOwnerIsModal) {
     QWidget frame;
     frame.show();
-    QtPrompter prompter;
+    QtPrompter prompter(nullptr);
     BoxAnswerer answerer(QMessageBox::Yes);
     const Message message{QStringLiteral("是否更新?"), QStringLiteral("有新版本"), Buttons::YesNo,
                           Icon::Question};

@@ -5,7 +5,7 @@
 
 #include "TreeFrameFixture.h"
 #include "TreeTestSupport.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "view/CLumoraView.h"
 
 namespace {

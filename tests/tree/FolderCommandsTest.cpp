@@ -8,7 +8,7 @@
 
 #include "TreeFrameFixture.h"
 #include "TreeTestSupport.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "platform/FileNames.h"
 #include "view/CLumoraView.h"
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "TreeTestSupport.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "tree/FrameState.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/MainFrame.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "platform/StorageKind.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"

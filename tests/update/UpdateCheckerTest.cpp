@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "FakeUpdateService.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"
 

@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "FakeUpdateService.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "download/TransferShutdown.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"
 #include "update/UpdateCommand.h"

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"
 #include "update/UpdateCommand.h"

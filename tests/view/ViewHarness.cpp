@@ -4,8 +4,8 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "app/CommandIds.h"
-#include "app/MenuActions.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "tree/FolderTree.h"
 
@@ -31,8 +31,8 @@ ViewHarness::ViewHarness(int clientWidth, int clientHeight) : window_(new QMainW
     view_->setGeometry(0, 0, clientWidth + 2 * frame, clientHeight + 2 * frame);
     tree_ = new FolderTree(state_, central);
     tree_->setGeometry(clientWidth + 2 * frame + 10, 0, 200, 300);
-    tree_->SetView(view_);
     view_->m_pTree = tree_;
+    QObject::connect(tree_, &FolderTree::refreshing, view_, &CLumoraView::ForgetPreloaded);
     // The tree's own selection handler loads the folder's first picture; the loads are recorded.
     tree_->SetPathLoader([this](const QString &path) {
         treeLoads_.push_back(path);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"

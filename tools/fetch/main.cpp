@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "FetchEnd.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "download/AbandonedFiles.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadWorker.h"

@@ -1,4 +1,4 @@
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 void ScriptedPrompter::QueueAnswer(Answer answer) {
     std::lock_guard lock(mutex_);

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "app/MenuActions.h"
+#include "resources/MenuActions.h"
 
 #include <QAction>
 #include <QWidget>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 QAction *FindFrameMenuAction(const QWidget *widget, int id) {
     if (!widget) return nullptr;
