@@ -4,9 +4,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstring>
 #include <strings.h>
-#include <memory>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "platform/FileNames.h"
 
@@ -17,23 +18,48 @@ bool MatchesJpg(const char *name) {
     return length >= 4 && strcasecmp(name + length - 4, ".jpg") == 0;
 }
 
-bool IsRealDirectory(int dirFd, const dirent *entry) {
-    if (entry->d_type != DT_UNKNOWN) return entry->d_type == DT_DIR;
-    struct stat info {};
-    return fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
+FolderReader::FolderReader(const QString &path) {
+    if (!path.isEmpty()) dir_ = ::opendir(EncodeFileName(path).constData());
+}
+
+FolderReader::FolderReader(int parent, const char *name) {
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    dir_ = ::fdopendir(fd);
+    if (!dir_) ::close(fd);
+}
+
+FolderReader::~FolderReader() {
+    if (dir_) ::closedir(dir_);
+}
+
+int FolderReader::fd() const { return dir_ ? ::dirfd(dir_) : -1; }
+
+std::optional<FolderReader::Entry> FolderReader::Next() {
+    const dirent *entry = dir_ ? ::readdir(dir_) : nullptr;
+    if (!entry) return std::nullopt;
+    bool isDirectory = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+        struct stat info {};
+        isDirectory = ::fstatat(fd(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      S_ISDIR(info.st_mode);
+    }
+    return Entry{entry->d_name, isDirectory};
+}
+
+bool FolderReader::Entry::IsDotOrDotDot() const {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
 std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern) {
-    if (folder.isEmpty()) return std::nullopt;
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(opendir(EncodeFileName(folder).constData()),
-                                             closedir);
-    if (!dir) return std::nullopt;
+    FolderReader reader(folder);
+    if (!reader.isOpen()) return std::nullopt;
     std::vector<DirEntry> entries;
-    while (const dirent *entry = readdir(dir.get())) {
-        if (pattern == ListPattern::Jpg && !MatchesJpg(entry->d_name)) continue;
-        entries.push_back({DecodeFileName(entry->d_name), IsRealDirectory(dirfd(dir.get()), entry)});
+    while (const auto entry = reader.Next()) {
+        if (pattern == ListPattern::Jpg && !MatchesJpg(entry->name)) continue;
+        entries.push_back({DecodeFileName(entry->name), entry->isDirectory});
     }
     return entries;
 }

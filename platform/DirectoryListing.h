@@ -1,8 +1,36 @@
 #pragma once
 
+#include <dirent.h>
+
 #include <QString>
 #include <optional>
 #include <vector>
+
+// The one loop over a folder's entries: an open folder read in readdir order, "." and ".."
+// included. A symbolic link never counts as a directory. The folder closes with the reader.
+class FolderReader {
+public:
+    struct Entry {
+        const char *name;  // valid until the next call of Next
+        bool isDirectory;
+        bool IsDotOrDotDot() const;
+    };
+
+    // The folder at `path` (links on the way followed, as any path).
+    explicit FolderReader(const QString &path);
+    // The folder `name` inside the open folder `parent`, never through a link.
+    FolderReader(int parent, const char *name);
+    ~FolderReader();
+    FolderReader(const FolderReader &) = delete;
+    FolderReader &operator=(const FolderReader &) = delete;
+
+    bool isOpen() const { return dir_ != nullptr; }
+    int fd() const;  // -1 when not open
+    std::optional<Entry> Next();
+
+private:
+    DIR *dir_ = nullptr;
+};
 
 // Folder listings in the order the file system returns them (readdir order, never sorted),
 // "." and ".." included as the file system gives them.
