@@ -48,21 +48,6 @@ protected:
     ScriptedPrompter prompter;
 };
 
-TEST_F(MainFrameTest, MenuHasTheExactTextsAndIdsInOrder) {
-    auto frame = MakeFrame();
-    QStringList seen;
-    for (QAction *popup : frame->menuBar()->actions()) {
-        seen << popup->text();
-        for (QAction *item : popup->menu()->actions())
-            seen << (item->isSeparator() ? QStringLiteral("-")
-                                         : item->text() + u' ' + item->property("commandId").toString());
-    }
-    EXPECT_EQ(seen, QStringList({"文件", "-", "关闭 57665", "编辑", "删除图片 32778", "删除文件夹 32779",
-                                 "视图", "目录树 32774", "操作", "下载 32780", "设置",
-                                 "下载文件夹... 32782", "显示气泡提示 32809", "帮助", "帮助 32783",
-                                 "检查新版本 32784", "关于... 57664"}));
-}
-
 TEST_F(MainFrameTest, ToolbarHasFourButtonsWithTheirOwnActions) {
     auto frame = MakeFrame();
     std::vector<int> ids;
@@ -284,35 +269,6 @@ TEST_F(MainFrameTest, AcceleratorKeysDoNothingAnywhereInTheWindow) {
     EXPECT_EQ(counter.presses, 1);
     qApp->removeEventFilter(&accelerators);
 }
-
-struct KeyCase {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    bool swallowed;
-};
-
-class AcceleratorKeyTest : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(AcceleratorKeyTest, SwallowsExactlyTheTableKeys) {
-    QKeyEvent event(QEvent::KeyPress, GetParam().key, GetParam().modifiers);
-    EXPECT_EQ(AcceleratorFilter::IsSwallowedKey(event), GetParam().swallowed);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, AcceleratorKeyTest,
-    ::testing::Values(KeyCase{Qt::Key_N, Qt::ControlModifier, true}, KeyCase{Qt::Key_O, Qt::ControlModifier, true},
-                      KeyCase{Qt::Key_S, Qt::ControlModifier, true}, KeyCase{Qt::Key_P, Qt::ControlModifier, true},
-                      KeyCase{Qt::Key_Z, Qt::ControlModifier, true}, KeyCase{Qt::Key_X, Qt::ControlModifier, true},
-                      KeyCase{Qt::Key_C, Qt::ControlModifier, true}, KeyCase{Qt::Key_V, Qt::ControlModifier, true},
-                      KeyCase{Qt::Key_Backspace, Qt::AltModifier, true},
-                      KeyCase{Qt::Key_Delete, Qt::ShiftModifier, true},
-                      KeyCase{Qt::Key_Insert, Qt::ControlModifier, true},
-                      KeyCase{Qt::Key_Insert, Qt::ShiftModifier, true}, KeyCase{Qt::Key_F6, Qt::NoModifier, true},
-                      KeyCase{Qt::Key_F6, Qt::ShiftModifier, true},
-                      KeyCase{Qt::Key_Delete, Qt::NoModifier, false},
-                      KeyCase{Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, false},
-                      KeyCase{Qt::Key_C, Qt::NoModifier, false}, KeyCase{Qt::Key_F5, Qt::NoModifier, false},
-                      KeyCase{Qt::Key_N, Qt::ControlModifier | Qt::KeypadModifier, true}));
 
 // While a menu is open its highlighted item's prompt stands alone in the status bar; an item
 // without one shows nothing, neither the download's status text nor its progress bar.
