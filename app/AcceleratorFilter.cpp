@@ -10,7 +10,8 @@ AcceleratorFilter::AcceleratorFilter(QWidget *frame) : QObject(frame), frame_(fr
 
 bool AcceleratorFilter::IsSwallowedKey(const QKeyEvent &event) {
     const Qt::KeyboardModifiers modifiers =
-        event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        event.modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const QKeyCombination pressed(modifiers, static_cast<Qt::Key>(event.key()));
     const auto &keys = SwallowedAcceleratorKeys();
     return std::find(keys.begin(), keys.end(), pressed) != keys.end();

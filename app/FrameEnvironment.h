@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "platform/SettingsStore.h"
 #include "download/DownloadServices.h"
+#include "platform/SettingsStore.h"
 #include "platform/StorageKind.h"
 #include "update/UpdateServices.h"
 

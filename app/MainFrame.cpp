@@ -11,16 +11,16 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "resources/CommandIds.h"
 #include "app/FirstRunPrompts.h"
-#include "resources/MenuActions.h"
 #include "app/NoticeDialog.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadCommand.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
+#include "resources/CommandIds.h"
 #include "resources/FrameResources.h"
+#include "resources/MenuActions.h"
 #include "tree/DownloadFolderChoice.h"
 #include "tree/FolderCommands.h"
 #include "tree/FolderTree.h"
@@ -212,7 +212,8 @@ void CMainFrame::BuildMenu() {
             });
             menu->addAction(action);
             if (item.id == ID_VIEW_TREEPANE)  // the command state shows when the popup opens
-                connect(menu, &QMenu::aboutToShow, this, [this, action] { action->setChecked(treePaneChecked_); });
+                connect(menu, &QMenu::aboutToShow, this,
+                        [this, action] { action->setChecked(treePaneChecked_); });
         }
     }
     MenuAction(ID_VIEW_TREEPANE)->setChecked(true);
@@ -283,7 +284,8 @@ void CMainFrame::OnIdle() {
 }
 
 void CMainFrame::ApplyTipsSetting() {
-    const bool tipsOn = env_.settings.ReadSetting(QStringLiteral("showTip"), 2) != QStringLiteral("0");
+    const bool tipsOn =
+        env_.settings.ReadSetting(QStringLiteral("showTip"), 2) != QStringLiteral("0");
     view_->m_bShowTip = tipsOn;
     view_->SetTipsActive(tipsOn);
     MenuAction(ID_SETTINGS_SHOW_TIPS)->setChecked(tipsOn);
@@ -296,8 +298,9 @@ void CMainFrame::closeEvent(QCloseEvent *event) {
 
 void CMainFrame::OnExit() {
     if (IsDownloadRunning()) {
-        const Answer answer = env_.prompter->ShowMessage(
-            this, {QStringLiteral("正在下载，确定要关闭吗？"), QString(), Buttons::YesNo, Icon::Question});
+        const Answer answer =
+            env_.prompter->ShowMessage(this, {QStringLiteral("正在下载，确定要关闭吗？"), QString(),
+                                              Buttons::YesNo, Icon::Question});
         if (answer != Answer::Yes) return;
     }
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -325,5 +328,6 @@ void CMainFrame::OnToggleTips() {
     tips->setChecked(turnOn);
     view_->m_bShowTip = turnOn;
     view_->SetTipsActive(turnOn);
-    env_.settings.WriteSetting(QStringLiteral("showTip"), turnOn ? QStringLiteral("1") : QStringLiteral("0"));
+    env_.settings.WriteSetting(QStringLiteral("showTip"),
+                               turnOn ? QStringLiteral("1") : QStringLiteral("0"));
 }

@@ -8,8 +8,8 @@
 #include "app/FrameEnvironment.h"
 #include "download/DownloadCommandHost.h"
 #include "download/DownloadState.h"
-#include "update/UpdateCommandHost.h"
 #include "tree/FrameState.h"
+#include "update/UpdateCommandHost.h"
 
 class CLumoraView;
 class FolderTree;

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/SettingsStore.h"
 #include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
 
 namespace {
 
@@ -72,7 +72,8 @@ void CAboutDlg::closeEvent(QCloseEvent *event) {
 }
 
 void ShowNoticeDialog(Prompter &prompter, const SettingsStore &settings, QWidget *owner) {
-    if (prompter.ShowNotice(owner)) settings.WriteSetting(QStringLiteral("isKnown"), QStringLiteral("1"));
+    if (prompter.ShowNotice(owner))
+        settings.WriteSetting(QStringLiteral("isKnown"), QStringLiteral("1"));
 }
 
 bool RunNoticeDialog(QWidget *owner) {

@@ -6,7 +6,8 @@ namespace {
 constexpr int kParts = 10000;
 
 int MulDiv(int number, int numerator, int denominator) {
-    return static_cast<int>((static_cast<long long>(number) * numerator + denominator / 2) / denominator);
+    return static_cast<int>((static_cast<long long>(number) * numerator + denominator / 2) /
+                            denominator);
 }
 }  // namespace
 

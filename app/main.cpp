@@ -18,7 +18,7 @@
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;
 // a frame that cannot be created ends with 0.
 int main(int argc, char *argv[]) {
-    curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before any worker or update thread
+    curl_global_init(CURL_GLOBAL_DEFAULT);               // once, before any worker or update thread
     std::optional<StartupGuard> startup(std::in_place);  // no display: exit code 0, not an abort
     QApplication app(argc, argv);
     startup.reset();

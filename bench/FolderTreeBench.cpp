@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tree/FrameState.h"
 #include "tree/FolderTree.h"
+#include "tree/FrameState.h"
 
 namespace {
 

@@ -42,7 +42,7 @@ constexpr double kMemorySlackMb = 60;
 using Clock = std::chrono::steady_clock;
 
 struct Bench {
-    QString photo, neighbour;      // two photos of one folder
+    QString photo, neighbour;       // two photos of one folder
     QString firstGroup, lastGroup;  // the photos of two sibling folders, in listing order
     CLumoraView *view = nullptr;
     FolderTree *tree = nullptr;
@@ -163,8 +163,8 @@ void BM_GroupStepRight(benchmark::State &state) {
 BENCHMARK(BM_GroupStepRight)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
 void BM_GroupStepLeft(benchmark::State &state) {
-    RunStep(state, g.groupLeft, g.tree->FindNode(FolderOf(g.lastGroup)), g.lastGroup,
-            g.firstGroup, [] { ClickAt(0.25); });
+    RunStep(state, g.groupLeft, g.tree->FindNode(FolderOf(g.lastGroup)), g.lastGroup, g.firstGroup,
+            [] { ClickAt(0.25); });
 }
 BENCHMARK(BM_GroupStepLeft)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
@@ -176,7 +176,8 @@ void MakeGroups(const QString &root) {
         QFile::copy(g.photo, day + "/" + title + "/" + title + " 1.jpg");
     }
     std::vector<QString> titles;
-    for (const DirEntry &entry : ListFolder(day, ListPattern::All).value_or(std::vector<DirEntry>()))
+    for (const DirEntry &entry :
+         ListFolder(day, ListPattern::All).value_or(std::vector<DirEntry>()))
         if (entry.isDirectory && !entry.name.startsWith(u'.')) titles.push_back(entry.name);
     g.firstGroup = day + "/" + titles[0] + "/" + titles[0] + " 1.jpg";
     g.lastGroup = day + "/" + titles[1] + "/" + titles[1] + " 1.jpg";
@@ -241,8 +242,8 @@ int main(int argc, char **argv) {
         return 1;
 
     const double load = Median(g.load);
-    bool pass = Report("Cold LoadPath against libjpeg-turbo", load, Median(g.turbo),
-                       kLoadLimitRatio);
+    bool pass =
+        Report("Cold LoadPath against libjpeg-turbo", load, Median(g.turbo), kLoadLimitRatio);
     pass &= Report("Step onto a preloaded neighbour against a cold LoadPath", Median(g.step), load,
                    kStepLimitRatio);
     pass &= Report("Group step right onto a preloaded picture against a cold LoadPath",
@@ -252,10 +253,11 @@ int main(int argc, char **argv) {
     const double copyMb = view->m_image.image().sizeInBytes() / 1048576.0;
     const double growth = MemoryGrowthMb(before);
     const double memoryLimit = 4 * copyMb + kMemorySlackMb;
-    std::printf("Resident memory after %d steps: %.1f MB more than before the first picture "
-                "(limit 4 x %.1f + %.0f = %.1f MB) %s\n",
-                kMemorySteps, growth, copyMb, kMemorySlackMb, memoryLimit,
-                growth <= memoryLimit ? "PASS" : "FAIL");
+    std::printf(
+        "Resident memory after %d steps: %.1f MB more than before the first picture "
+        "(limit 4 x %.1f + %.0f = %.1f MB) %s\n",
+        kMemorySteps, growth, copyMb, kMemorySlackMb, memoryLimit,
+        growth <= memoryLimit ? "PASS" : "FAIL");
     pass &= growth <= memoryLimit;
     return pass ? 0 : 1;
 }

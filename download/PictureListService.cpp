@@ -65,9 +65,7 @@ public:
     }
 
 private:
-    std::string Sent(int result) {
-        return result == SOAP_OK ? std::move(sent_) : std::string();
-    }
+    std::string Sent(int result) { return result == SOAP_OK ? std::move(sent_) : std::string(); }
 
     // The runtime reads the body behind a head of its own making; the "?" rule applies to the
     // body's bytes once, before the runtime sees them (it would read a stray byte as Latin-1).
@@ -136,7 +134,8 @@ HttpAnswer Post(const std::string &endpoint, const std::string &request,
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, head);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(options.connectTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.callDeadline.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
@@ -159,15 +158,14 @@ std::string ServiceEndpoint() {
 
 std::optional<std::string> RequestPictureList() { return RequestPictureList(ServiceOptions{}); }
 
-std::optional<std::string> RequestPictureList(const ServiceOptions &options,
-                                              CallOutcome *outcome) {
+std::optional<std::string> RequestPictureList(const ServiceOptions &options, CallOutcome *outcome) {
     const std::string endpoint = EndpointOf(options);
     SoapMessages messages;
     const HttpAnswer answer = Post(endpoint, messages.DeleteRequest(endpoint), options);
     std::optional<std::string> list;
     if (answer.arrived()) list = messages.PictureList(answer.body);
     if (outcome) {
-        *outcome = list ? CallOutcome::Answered
+        *outcome = list                                         ? CallOutcome::Answered
                    : MayPassLater(answer.result, answer.status) ? CallOutcome::MayPassLater
                                                                 : CallOutcome::Failed;
     }

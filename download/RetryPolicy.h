@@ -10,12 +10,15 @@ struct RetryPolicy {
     std::chrono::milliseconds firstPause{std::chrono::seconds(10)};
 
     // The pause before try number `retry` (1 for the first retry).
-    std::chrono::milliseconds PauseBefore(int retry) const { return firstPause * (1LL << (retry - 1)); }
+    std::chrono::milliseconds PauseBefore(int retry) const {
+        return firstPause * (1LL << (retry - 1));
+    }
 };
 
 // Runs `attempt` (which returns whether a failure may pass later) until it succeeds, fails for
 // good, or has been retried `policy.retries` times; `pause` waits between tries.
 template <typename Attempt, typename Pause>
 void WithRetries(const RetryPolicy &policy, Attempt attempt, Pause pause) {
-    for (int retry = 1; attempt() && retry <= policy.retries; ++retry) pause(policy.PauseBefore(retry));
+    for (int retry = 1; attempt() && retry <= policy.retries; ++retry)
+        pause(policy.PauseBefore(retry));
 }

@@ -59,7 +59,8 @@ bool UnfinishedFile::Create() {
     UnfinishedFiles &files = Unfinished();
     // Held while the file is made and registered, so that an early end never misses it.
     std::lock_guard lock(files.mutex);
-    const std::string stem = folder_ + "/" + std::string(kNamePrefix) + ToToken(ThisProcess()) + "-";
+    const std::string stem =
+        folder_ + "/" + std::string(kNamePrefix) + ToToken(ThisProcess()) + "-";
     // A name of a process that ran before with the same identity (an earlier boot) is skipped.
     do {
         path_ = stem + std::to_string(++files.lastNumber) + std::string(kNameSuffix);

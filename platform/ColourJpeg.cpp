@@ -29,10 +29,9 @@ QImage ColourJpeg::Decode() {
     QImage image(size_, QImage::Format_RGB32);
     if (image.isNull()) return {};
     // Format_RGB32 is B, G, R, 0xFF in memory.
-    const int failed = tjDecompress2(handle_, Data(bytes_), static_cast<unsigned long>(bytes_.size()),
-                                     image.bits(), size_.width(),
-                                     static_cast<int>(image.bytesPerLine()), size_.height(),
-                                     TJPF_BGRX, 0);
+    const int failed = tjDecompress2(
+        handle_, Data(bytes_), static_cast<unsigned long>(bytes_.size()), image.bits(),
+        size_.width(), static_cast<int>(image.bytesPerLine()), size_.height(), TJPF_BGRX, 0);
     // A warning (corrupt or cut-off data) still leaves the decoder's picture, as with Qt's reader.
     if (failed && tjGetErrorCode(handle_) != TJERR_WARNING) return {};
     return image;

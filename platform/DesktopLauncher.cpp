@@ -35,16 +35,16 @@ bool CreateDesktopLauncher(const QString &programPath, const QString &desktopFol
     if (desktopFolder.isEmpty() || programPath.isEmpty()) return false;
     QSaveFile file(JoinPath(desktopFolder, QString::fromLatin1(kLauncherFileName)));
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const QString text = QStringLiteral(
-                             "[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=Lumora1.00\n"
-                             "Exec=%1\n"
-                             "Path=%2\n"
-                             "Terminal=false\n")
-                             .arg(EscapedValue(QuotedExec(programPath)),
-                                  EscapedValue(workingFolder.isEmpty() ? FolderOf(programPath)
-                                                                       : workingFolder));
+    const QString text =
+        QStringLiteral(
+            "[Desktop Entry]\n"
+            "Type=Application\n"
+            "Name=Lumora1.00\n"
+            "Exec=%1\n"
+            "Path=%2\n"
+            "Terminal=false\n")
+            .arg(EscapedValue(QuotedExec(programPath)),
+                 EscapedValue(workingFolder.isEmpty() ? FolderOf(programPath) : workingFolder));
     file.write(text.toUtf8());
     if (!file.commit()) return false;
     QFile launcher(file.fileName());

@@ -2,9 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
-
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -80,9 +79,7 @@ QString WithoutTrailingSlash(QString path) {
     return path;
 }
 
-QString FileNameOf(const QString &path) {
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
+QString FileNameOf(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
 bool IsPicturePath(const QString &path) {
     return path.endsWith(QStringLiteral(".jpg"), Qt::CaseSensitive);

@@ -38,7 +38,8 @@ public:
         for (; from < size_; from = start_ + length_) {
             if (!Load(from)) return -1;
             const uchar *base = window_.data();
-            const void *found = memchr(base + (from - start_), 0xFF, size_t(start_ + length_ - from));
+            const void *found =
+                memchr(base + (from - start_), 0xFF, size_t(start_ + length_ - from));
             if (found) return start_ + (static_cast<const uchar *>(found) - base);
         }
         return -1;
@@ -66,23 +67,31 @@ class BaselineCheck {
 public:
     void Segment(uchar marker, const std::vector<uchar> &body) {
         if (marker >= 0xE0 && marker <= 0xEF) return;  // application data
-        if (marker == 0xFE) return;                     // comment
+        if (marker == 0xFE) return;                    // comment
         if (afterScan_) return Doubt();
         switch (marker) {
-            case 0xDB: return QuantTables(body);
-            case 0xC4: return HuffmanTables(body);
+            case 0xDB:
+                return QuantTables(body);
+            case 0xC4:
+                return HuffmanTables(body);
             case 0xC0:
-            case 0xC1: return Frame(body);
-            case 0xDA: return Scan(body);
-            case 0xDD: return body.size() == 2 ? void() : Doubt();  // restart interval
-            default: return Doubt();
+            case 0xC1:
+                return Frame(body);
+            case 0xDA:
+                return Scan(body);
+            case 0xDD:
+                return body.size() == 2 ? void() : Doubt();  // restart interval
+            default:
+                return Doubt();
         }
     }
     void ScanEnded() { afterScan_ = true; }
     void Doubt() { plain_ = false; }
     bool Plain() const { return plain_ && scanned_; }
     // Whether the segment's body matters here (metadata is skipped unread).
-    static bool Reads(uchar marker) { return !(marker >= 0xE0 && marker <= 0xEF) && marker != 0xFE; }
+    static bool Reads(uchar marker) {
+        return !(marker >= 0xE0 && marker <= 0xEF) && marker != 0xFE;
+    }
 
 private:
     struct Component {
@@ -152,8 +161,7 @@ private:
         for (size_t i = 0; i < count; ++i) {
             const int id = body[1 + 2 * i], dc = body[2 + 2 * i] >> 4, ac = body[2 + 2 * i] & 15;
             bool inFrame = false;
-            for (const Component &component : components_)
-                inFrame = inFrame || component.id == id;
+            for (const Component &component : components_) inFrame = inFrame || component.id == id;
             for (int other : seen)
                 if (other == id) return Doubt();
             if (!inFrame || dc > 3 || ac > 3 || !dc_[dc] || !ac_[ac]) return Doubt();

@@ -75,7 +75,8 @@ QByteArray ReadWhole(int fd, qint64 size) {
     QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
     qsizetype got = 0;
     while (got < bytes.size()) {
-        const ssize_t read = ::pread(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got), got);
+        const ssize_t read =
+            ::pread(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got), got);
         if (read <= 0) break;
         got += read;
     }

@@ -20,8 +20,8 @@ inline constexpr qint64 kMaxPictureFileBytes = kMaxDecodedPictureBytes;
 bool IsAcceptablePictureSize(const QSize &size);
 
 enum class DecodeScale {
-    Natural,       // every pixel
-    JpegEighth,    // a JPEG decodes at an eighth of its size (the natural size is still reported)
+    Natural,     // every pixel
+    JpegEighth,  // a JPEG decodes at an eighth of its size (the natural size is still reported)
 };
 
 // Which file a decoded picture came from: another file under the name, or the same one written
@@ -37,11 +37,11 @@ struct FileStamp {
 std::optional<FileStamp> StampOf(const QString &path);
 
 struct DecodedPicture {
-    QImage image;      // null: not a picture under the rule
-    QSize naturalSize; // the picture's own size
-    QByteArray format; // the decoder's name for the format, from the content
-    QByteArray head;   // for a GIF, the file's first bytes (its colour tables live there)
-    FileStamp stamp;   // of the file as it was decoded
+    QImage image;       // null: not a picture under the rule
+    QSize naturalSize;  // the picture's own size
+    QByteArray format;  // the decoder's name for the format, from the content
+    QByteArray head;    // for a GIF, the file's first bytes (its colour tables live there)
+    FileStamp stamp;    // of the file as it was decoded
 };
 
 // Decodes the file at `path` under the rule: only a regular file (a FIFO or device is never

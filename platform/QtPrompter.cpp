@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QThread>
 
-
 namespace {
 
 template <typename Result, typename Call>
@@ -14,7 +13,8 @@ Result OnGuiThread(Call call) {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread()) return call();
     Result result{};
-    QMetaObject::invokeMethod(app, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [&] { result = call(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
@@ -44,22 +44,36 @@ Answer QtPrompter::ShowMessage(QWidget *owner, const Message &message) {
         box.setWindowTitle(message.caption);
         box.setText(message.text);
         switch (message.icon) {
-            case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-            case Icon::Question: box.setIcon(QMessageBox::Question); break;
-            case Icon::Information: box.setIcon(QMessageBox::Information); break;
+            case Icon::None:
+                box.setIcon(QMessageBox::NoIcon);
+                break;
+            case Icon::Question:
+                box.setIcon(QMessageBox::Question);
+                break;
+            case Icon::Information:
+                box.setIcon(QMessageBox::Information);
+                break;
         }
         switch (message.buttons) {
-            case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-            case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+            case Buttons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                break;
+            case Buttons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                break;
             case Buttons::YesNoCancel:
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 break;
         }
         switch (RunBox(box, owner)) {
-            case QMessageBox::Yes: return Answer::Yes;
-            case QMessageBox::No: return Answer::No;
-            case QMessageBox::Cancel: return Answer::Cancel;
-            default: return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+            case QMessageBox::Yes:
+                return Answer::Yes;
+            case QMessageBox::No:
+                return Answer::No;
+            case QMessageBox::Cancel:
+                return Answer::Cancel;
+            default:
+                return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         }
     });
 }

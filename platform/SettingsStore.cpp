@@ -57,7 +57,7 @@ QString StoredForm(const QString &value) {
 // and written back as it was. The bytes are kept as they are, valid UTF-8 or not.
 struct IniText {
     QStringList lines;
-    QStringList endings;  // "\r\n", "\n", or "" for a last line without one
+    QStringList endings;                     // "\r\n", "\n", or "" for a last line without one
     QString newline = QStringLiteral("\n");  // for lines the program adds: the file's first ending
 
     void Insert(qsizetype at, const QString &line) {
@@ -153,7 +153,8 @@ void SettingsStore::WriteSetting(const QString &key, const QString &value) const
     }
 
     QSaveFile file(filePath_);
-    // In a folder that takes no new file the file is written in place; the atomic replace needs one.
+    // In a folder that takes no new file the file is written in place; the atomic replace needs
+    // one.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) return;  // no config folder: the write is lost
     file.write(ini.Bytes());

@@ -35,20 +35,25 @@ const std::array<int, 4> &ToolbarButtonIds() {
 
 QString CommandPrompt(int id) {
     switch (id) {
-        case ID_EDIT_DELETE_PICTURE: return QStringLiteral("删除图片");
-        case ID_EDIT_DELETE_FOLDER: return QStringLiteral("删除文件夹");
-        case ID_ACTION_DOWNLOAD: return QStringLiteral("下载");
-        case ID_APP_ABOUT: return QStringLiteral("关于");
-        default: return QString();
+        case ID_EDIT_DELETE_PICTURE:
+            return QStringLiteral("删除图片");
+        case ID_EDIT_DELETE_FOLDER:
+            return QStringLiteral("删除文件夹");
+        case ID_ACTION_DOWNLOAD:
+            return QStringLiteral("下载");
+        case ID_APP_ABOUT:
+            return QStringLiteral("关于");
+        default:
+            return QString();
     }
 }
 
 const std::vector<QKeyCombination> &SwallowedAcceleratorKeys() {
     static const std::vector<QKeyCombination> keys = {
-        Qt::CTRL | Qt::Key_N,      Qt::CTRL | Qt::Key_O,          Qt::CTRL | Qt::Key_S,
-        Qt::CTRL | Qt::Key_P,      Qt::CTRL | Qt::Key_Z,          Qt::CTRL | Qt::Key_X,
-        Qt::CTRL | Qt::Key_C,      Qt::CTRL | Qt::Key_V,          Qt::ALT | Qt::Key_Backspace,
-        Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_Insert,    Qt::SHIFT | Qt::Key_Insert,
+        Qt::CTRL | Qt::Key_N,        Qt::CTRL | Qt::Key_O,      Qt::CTRL | Qt::Key_S,
+        Qt::CTRL | Qt::Key_P,        Qt::CTRL | Qt::Key_Z,      Qt::CTRL | Qt::Key_X,
+        Qt::CTRL | Qt::Key_C,        Qt::CTRL | Qt::Key_V,      Qt::ALT | Qt::Key_Backspace,
+        Qt::SHIFT | Qt::Key_Delete,  Qt::CTRL | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Insert,
         QKeyCombination(Qt::Key_F6), Qt::SHIFT | Qt::Key_F6,
     };
     return keys;
@@ -111,10 +116,20 @@ QPixmap ToolbarImage(int buttonIndex) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     switch (buttonIndex) {
-        case 0: DrawDownload(p); break;
-        case 1: DrawPicture(p, QRect(4, 10, 28, 22)); DrawCross(p); break;
-        case 2: DrawFolder(p); DrawCross(p); break;
-        default: DrawAbout(p); break;
+        case 0:
+            DrawDownload(p);
+            break;
+        case 1:
+            DrawPicture(p, QRect(4, 10, 28, 22));
+            DrawCross(p);
+            break;
+        case 2:
+            DrawFolder(p);
+            DrawCross(p);
+            break;
+        default:
+            DrawAbout(p);
+            break;
     }
     return image;
 }

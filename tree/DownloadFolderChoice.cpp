@@ -19,8 +19,8 @@ void RebuildAndSelectRoot(FolderTree &tree) {
 
 }  // namespace
 
-void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree,
-                            const FolderChoiceServices &services, QWidget *owner) {
+void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
+                            QWidget *owner) {
     Prompter &prompter = services.prompter;
     const std::function<StorageKind(const QString &)> storageKind =
         services.storageKind ? services.storageKind : StorageKindOf;

@@ -2,12 +2,12 @@
 
 #include <QTreeWidgetItem>
 
-#include "resources/CommandIds.h"
-#include "tree/FrameState.h"
-#include "resources/MenuActions.h"
 #include "platform/Prompter.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
 #include "tree/FolderRemoval.h"
 #include "tree/FolderTree.h"
+#include "tree/FrameState.h"
 
 namespace {
 

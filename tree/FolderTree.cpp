@@ -7,11 +7,11 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
-#include "resources/CommandIds.h"
-#include "tree/FrameState.h"
-#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
+#include "tree/FrameState.h"
 #include "tree/SubFolderScan.h"
 
 namespace {
@@ -69,7 +69,6 @@ FolderTree::FolderTree(FrameState &state, QWidget *parent) : QTreeWidget(parent)
     });
 }
 
-
 QString FolderTree::GetNodeText(QTreeWidgetItem *node) const {
     return node ? node->data(0, kNodeNameRole).toString() : QString();
 }
@@ -98,7 +97,8 @@ QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetIt
         case NodePosition::Sorted:
             // Before the first sibling whose text sorts after the new one.
             for (int i = 0; i < count; ++i) {
-                if (QString::compare(GetNodeText(holder->child(i)), text, Qt::CaseInsensitive) > 0) {
+                if (QString::compare(GetNodeText(holder->child(i)), text, Qt::CaseInsensitive) >
+                    0) {
                     index = i;
                     break;
                 }

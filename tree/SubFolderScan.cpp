@@ -25,7 +25,8 @@ std::optional<std::vector<SubFolder>> ScanSubFolders(const QString &folder) {
     std::vector<SubFolder> found;
     while (const auto entry = reader.Next()) {
         if (!IsListableSubFolder(*entry)) continue;
-        found.push_back({DecodeFileName(entry->name), HasListableSubFolder(reader.fd(), entry->name)});
+        found.push_back(
+            {DecodeFileName(entry->name), HasListableSubFolder(reader.fd(), entry->name)});
     }
     return found;
 }

@@ -26,7 +26,9 @@ public:
 
 // Byte by byte: a name that is no UTF-8 is asked for as it is, not as U+FFFD.
 std::string PercentEncoded(std::string_view text) {
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toPercentEncoding().toStdString();
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()))
+        .toPercentEncoding()
+        .toStdString();
 }
 
 void ReportConnectionFailure(Prompter &prompter) {
@@ -40,7 +42,8 @@ void ReportAlreadyLatest(Prompter &prompter) {
 }
 
 QString Versions(const std::string &latest) {
-    return QStringLiteral("当前版本：") + QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
+    return QStringLiteral("当前版本：") +
+           QString::fromUtf8(kOwnVersion.data(), kOwnVersion.size()) +
            QStringLiteral("\n最新版本：") + QString::fromUtf8(latest);
 }
 

@@ -9,9 +9,8 @@ ViewPicture DecodeViewPicture(const QString &path) {
     if (picture.image.isNull()) return {};
     if (picture.format == "gif" && !picture.image.hasAlphaChannel()) {
         // Back to the file's own palette, so the picture keeps its depth and colour table.
-        const QList<QRgb> table =
-            GifColourTable(reinterpret_cast<const uchar *>(picture.head.constData()),
-                           picture.head.size());
+        const QList<QRgb> table = GifColourTable(
+            reinterpret_cast<const uchar *>(picture.head.constData()), picture.head.size());
         if (!table.isEmpty())
             picture.image = picture.image.convertToFormat(QImage::Format_Indexed8, table,
                                                           Qt::ThresholdDither | Qt::AvoidDither);

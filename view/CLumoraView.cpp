@@ -9,11 +9,11 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "resources/CommandIds.h"
-#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
 #include "resources/ViewResources.h"
 #include "view/ViewTip.h"
 

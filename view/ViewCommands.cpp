@@ -9,11 +9,11 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "resources/CommandIds.h"
-#include "resources/MenuActions.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuActions.h"
 #include "resources/ViewResources.h"
 #include "view/CLumoraView.h"
 
@@ -50,7 +50,8 @@ void CLumoraView::OnDeletePicture() {
         prompter_.ShowMessage(this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(),
                                      Buttons::YesNo, Icon::Question});
     if (answer != Answer::Yes) return;
-    ::unlink(EncodeFileName(asked).constData());  // a failure is not reported; the file stays listed
+    ::unlink(
+        EncodeFileName(asked).constData());  // a failure is not reported; the file stays listed
     if (m_strPath != asked) {
         LoadPath(m_strPath);  // the neighbours are listed again, without the deleted file
         return;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <QDeadlineTimer>
@@ -16,7 +15,8 @@ bool CatchesTerm(qint64 pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly)) return false;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
     return false;
 }
 
@@ -48,8 +48,6 @@ TEST(ExitCodeTest, NormalCloseEndsWithOne) {
     EXPECT_EQ(RunAndTerminate(folder), 1);
 }
 
-
-
 struct StartQuestionCase {
     const char *name;
     QByteArray settings;  // what config/t.ini holds before the start
@@ -68,11 +66,11 @@ TEST_P(SignalDuringStartTest, EndsAtOnceAndStoresNoAnswer) {
     EXPECT_EQ(ReadWholeFile(folder.At("config/t.ini")), GetParam().settings);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Questions, SignalDuringStartTest,
-    ::testing::Values(StartQuestionCase{"HelpQuestion", "[config]\n"},
-                      StartQuestionCase{"FolderChoice", "[config]\nreadDoc=1\nisLink=1\n"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Questions, SignalDuringStartTest,
+                         ::testing::Values(StartQuestionCase{"HelpQuestion", "[config]\n"},
+                                           StartQuestionCase{"FolderChoice",
+                                                             "[config]\nreadDoc=1\nisLink=1\n"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 class NoDisplayTest : public ::testing::TestWithParam<const char *> {};
 

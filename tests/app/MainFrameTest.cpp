@@ -3,18 +3,18 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QKeyEvent>
-#include <QUrl>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include "app/AcceleratorFilter.h"
-#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/ProportionalSplitter.h"
+#include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
@@ -61,7 +61,8 @@ TEST_F(MainFrameTest, ToolbarHasFourButtonsWithTheirOwnActions) {
     // Greying the menu's download item leaves the toolbar button enabled.
     frame->MenuAction(ID_ACTION_DOWNLOAD)->setEnabled(false);
     for (QAction *action : frame->toolbar()->actions())
-        if (action->property("commandId").toInt() == ID_ACTION_DOWNLOAD) EXPECT_TRUE(action->isEnabled());
+        if (action->property("commandId").toInt() == ID_ACTION_DOWNLOAD)
+            EXPECT_TRUE(action->isEnabled());
 }
 
 struct TipsCase {
@@ -79,9 +80,9 @@ TEST_P(MainFrameTipsTest, StartsWithTipsOnUnlessTheValueBeginsWithZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, MainFrameTipsTest,
-                         ::testing::Values(TipsCase{nullptr, true}, TipsCase{"", true}, TipsCase{"1", true},
-                                           TipsCase{"x", true}, TipsCase{"0", false},
-                                           TipsCase{"0abc", false}));
+                         ::testing::Values(TipsCase{nullptr, true}, TipsCase{"", true},
+                                           TipsCase{"1", true}, TipsCase{"x", true},
+                                           TipsCase{"0", false}, TipsCase{"0abc", false}));
 
 TEST_F(MainFrameTest, TipsToggleFlipsTheCheckMarkAndStoresIt) {
     auto frame = MakeFrame();

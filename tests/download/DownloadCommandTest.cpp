@@ -11,11 +11,11 @@
 #include <thread>
 
 #include "LoopbackPictureServer.h"
-#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "download/DownloadCommand.h"
 #include "download/DownloadProgress.h"
 #include "download/TransferShutdown.h"
+#include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"

@@ -92,7 +92,7 @@ private:
 };
 
 FetchRun RunFetch(const QString &endpoint, const QStringList &arguments,
-                 const QString &workingFolder = QString()) {
+                  const QString &workingFolder = QString()) {
     return FetchProcess(endpoint, arguments, workingFolder).Wait();
 }
 
@@ -142,7 +142,8 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
     TestFolder root;
     const QString closedEndpoint = QStringLiteral("http://127.0.0.1:1/services/webservice");
 
-    const FetchRun unreachable = RunFetch(closedEndpoint, {"--root", root.path(), "--retries", "0"});
+    const FetchRun unreachable =
+        RunFetch(closedEndpoint, {"--root", root.path(), "--retries", "0"});
     EXPECT_EQ(unreachable.exitCode, 2);
     EXPECT_EQ(unreachable.output, QStringLiteral("无法连接到服务器\n"));
 
@@ -178,7 +179,8 @@ TEST_P(FetchArguments, AnswerWithoutFetching) {
     const auto filled = [&](QString text) {
         return text.replace("ROOT", root.path()).replace("WORK", work.path());
     };
-    if (c.storedPath) work.WriteFile("config/t.ini", "[config]\npath=" + filled(c.storedPath).toUtf8());
+    if (c.storedPath)
+        work.WriteFile("config/t.ini", "[config]\npath=" + filled(c.storedPath).toUtf8());
     QStringList arguments;
     for (const QString &argument : c.arguments) arguments << filled(argument);
     const FetchRun run =
@@ -198,17 +200,21 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, nullptr, 0, "--version", ""},
         ArgumentsCase{"Version", {"--version"}, nullptr, 0, "lumora-fetch 1.00\n", ""},
         ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, nullptr, 64, "", kUsageLine},
-        ArgumentsCase{"NoRootGivenOrStored", {}, nullptr, 64, "",
-                      "WORK/config/t.ini names no download root"},
+        ArgumentsCase{
+            "NoRootGivenOrStored", {}, nullptr, 64, "", "WORK/config/t.ini names no download root"},
         ArgumentsCase{"RootWithoutValue", {"--root"}, nullptr, 64, "", kUsageLine},
         ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, nullptr, 64, "", kUsageLine},
-        ArgumentsCase{"RetriesNotANumber", {"--root", "ROOT", "--retries", "x"}, nullptr, 64, "",
-                      kUsageLine},
-        ArgumentsCase{"StoredRoot", {"--retries", "0"}, "ROOT/", 2,
-                      "下载文件夹：ROOT（WORK/config/t.ini）\n无法连接到服务器\n", ""},
+        ArgumentsCase{
+            "RetriesNotANumber", {"--root", "ROOT", "--retries", "x"}, nullptr, 64, "", kUsageLine},
+        ArgumentsCase{"StoredRoot",
+                      {"--retries", "0"},
+                      "ROOT/",
+                      2,
+                      "下载文件夹：ROOT（WORK/config/t.ini）\n无法连接到服务器\n",
+                      ""},
         ArgumentsCase{"StoredRootGone", {}, "ROOT/gone", 4, "", "ROOT/gone"},
-        ArgumentsCase{"GivenRootBeforeStored", {"--root", "ROOT/gone"}, "ROOT", 4, "",
-                      "ROOT/gone"}),
+        ArgumentsCase{
+            "GivenRootBeforeStored", {"--root", "ROOT/gone"}, "ROOT", 4, "", "ROOT/gone"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The list of one title with one picture, served with the picture by the test's own server, so
@@ -263,12 +269,12 @@ QString TitleFolder(const QString &root, const QString &title) {
 TEST(FetchBesideAnotherProcess, APictureIsReplacedOnlyByAWholeOne) {
     OnePictureService service;
     const QByteArray slow = JpegOfSize(400, 400), fast = JpegOfSize(401, 401);
-    service.server().PutStalled(service.picturePath(), slow, static_cast<std::size_t>(slow.size() / 2));
+    service.server().PutStalled(service.picturePath(), slow,
+                                static_cast<std::size_t>(slow.size() / 2));
     TestFolder root;
     FetchProcess fetch(service.endpoint(), {"--root", root.path()});
-    ASSERT_TRUE(WaitUntil([&] {
-        return !UnfinishedFilesIn(TitleFolder(root.path(), service.title())).isEmpty();
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !UnfinishedFilesIn(TitleFolder(root.path(), service.title())).isEmpty(); }));
     const QString folder = TitleFolder(root.path(), service.title());
     const QString picture = folder + "/" + service.title() + " 1.jpg";
 
@@ -290,7 +296,8 @@ TEST(FetchBesideAnotherProcess, APictureIsReplacedOnlyByAWholeOne) {
 TEST(FetchEndedEarly, LeavesNoUnfinishedFileBehindForLong) {
     OnePictureService service;
     const QByteArray picture = JpegOfSize(400, 400);
-    service.server().PutStalled(service.picturePath(), picture, static_cast<std::size_t>(picture.size() / 2));
+    service.server().PutStalled(service.picturePath(), picture,
+                                static_cast<std::size_t>(picture.size() / 2));
     TestFolder root;
     QStringList killedFiles;
     {
@@ -334,8 +341,8 @@ TEST(FetchOntoAFullFileSystem, ReportsThePicturesThatCouldNotBeSaved) {
     const FetchRun run = RunFetch(service.endpoint(), {"--root", root});
 
     EXPECT_EQ(run.exitCode, 5) << run.output.toStdString();
-    const QRegularExpression summary(QStringLiteral(
-        "下载完毕\n已保存(\\d+)张图片，(\\d+)张图片无法保存：磁盘空间不足\n$"));
+    const QRegularExpression summary(
+        QStringLiteral("下载完毕\n已保存(\\d+)张图片，(\\d+)张图片无法保存：磁盘空间不足\n$"));
     const auto match = summary.match(run.output);
     ASSERT_TRUE(match.hasMatch()) << run.output.toStdString();
     EXPECT_EQ(match.captured(1).toInt() + match.captured(2).toInt(), 9);
@@ -347,23 +354,23 @@ TEST(FetchWithRetries, ListAndPictureArriveOnceTheServiceRecovers) {
     std::atomic<int> listCalls{0}, pictureCalls{0};
     std::string picturePath;
     OnePictureService service([&](httplib::Server &server) {
-        server.set_pre_routing_handler([&](const httplib::Request &request,
-                                           httplib::Response &response) {
-            const bool busy = request.path == "/services/webservice" ? ++listCalls <= 2
-                                                                     : request.path == picturePath &&
-                                                                           ++pictureCalls == 1;
-            if (!busy) return httplib::Server::HandlerResponse::Unhandled;
-            response.status = 503;
-            response.set_content("<html><body>busy</body></html>", "text/html");
-            return httplib::Server::HandlerResponse::Handled;
-        });
+        server.set_pre_routing_handler(
+            [&](const httplib::Request &request, httplib::Response &response) {
+                const bool busy = request.path == "/services/webservice"
+                                      ? ++listCalls <= 2
+                                      : request.path == picturePath && ++pictureCalls == 1;
+                if (!busy) return httplib::Server::HandlerResponse::Unhandled;
+                response.status = 503;
+                response.set_content("<html><body>busy</body></html>", "text/html");
+                return httplib::Server::HandlerResponse::Handled;
+            });
     });
     picturePath = service.picturePath();
     service.server().Put(picturePath, JpegOfSize(400, 400));
     TestFolder root;
 
-    const FetchRun run = RunFetch(service.endpoint(),
-                                  {"--root", root.path(), "--retry-wait", "0.05", "--notify"});
+    const FetchRun run =
+        RunFetch(service.endpoint(), {"--root", root.path(), "--retry-wait", "0.05", "--notify"});
 
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(listCalls, 3);

@@ -303,13 +303,13 @@ TEST_P(FetchPictureUnsaved, CountsThePictureByWhyItCouldNotBeWritten) {
     EXPECT_EQ(report.kept, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, FetchPictureUnsaved,
-    ::testing::Values(UnsavedCase{"FullFileSystem", SaveFailure::NoSpace},
-                      UnsavedCase{"ReadOnlyFileSystem", SaveFailure::ReadOnly},
-                      UnsavedCase{"FolderWithoutWritePermission", SaveFailure::NoPermission},
-                      UnsavedCase{"RootVanished", SaveFailure::NoFolder}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reasons, FetchPictureUnsaved,
+                         ::testing::Values(UnsavedCase{"FullFileSystem", SaveFailure::NoSpace},
+                                           UnsavedCase{"ReadOnlyFileSystem", SaveFailure::ReadOnly},
+                                           UnsavedCase{"FolderWithoutWritePermission",
+                                                       SaveFailure::NoPermission},
+                                           UnsavedCase{"RootVanished", SaveFailure::NoFolder}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(SaveReportText, TellsHowManyCouldNotBeSavedAndWhy) {
     SaveReport report;

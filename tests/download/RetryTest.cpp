@@ -16,13 +16,20 @@ TEST(RetryDecision, OnlyFailuresThatMayPassLater) {
         long status;
         bool again;
     } outcomes[] = {
-        {CURLE_OK, 200, false},          {CURLE_OK, 404, false},
-        {CURLE_OK, 403, false},          {CURLE_OK, 429, true},
-        {CURLE_OK, 500, true},           {CURLE_OK, 503, true},
-        {CURLE_COULDNT_CONNECT, 0, true}, {CURLE_COULDNT_RESOLVE_HOST, 0, true},
-        {CURLE_OPERATION_TIMEDOUT, 0, true}, {CURLE_RECV_ERROR, 200, true},
-        {CURLE_PARTIAL_FILE, 200, true},  {CURLE_GOT_NOTHING, 0, true},
-        {CURLE_WRITE_ERROR, 200, false},  {CURLE_FILESIZE_EXCEEDED, 200, false},
+        {CURLE_OK, 200, false},
+        {CURLE_OK, 404, false},
+        {CURLE_OK, 403, false},
+        {CURLE_OK, 429, true},
+        {CURLE_OK, 500, true},
+        {CURLE_OK, 503, true},
+        {CURLE_COULDNT_CONNECT, 0, true},
+        {CURLE_COULDNT_RESOLVE_HOST, 0, true},
+        {CURLE_OPERATION_TIMEDOUT, 0, true},
+        {CURLE_RECV_ERROR, 200, true},
+        {CURLE_PARTIAL_FILE, 200, true},
+        {CURLE_GOT_NOTHING, 0, true},
+        {CURLE_WRITE_ERROR, 200, false},
+        {CURLE_FILESIZE_EXCEEDED, 200, false},
         {CURLE_UNSUPPORTED_PROTOCOL, 0, false},
     };
     for (const auto &outcome : outcomes)
@@ -36,7 +43,8 @@ TEST(RetryPolicy, TriesAgainAfterGrowingPausesUntilItPassesOrRunsOut) {
         int failuresBeforePassing;  // tries that fail for now before one passes
         int tries;
         std::vector<std::chrono::milliseconds> pauses;
-    } cases[] = {{0, 1, {}}, {1, 2, {10ms}}, {3, 4, {10ms, 20ms, 40ms}}, {9, 4, {10ms, 20ms, 40ms}}};
+    } cases[] = {
+        {0, 1, {}}, {1, 2, {10ms}}, {3, 4, {10ms, 20ms, 40ms}}, {9, 4, {10ms, 20ms, 40ms}}};
     for (const auto &c : cases) {
         int tries = 0;
         std::vector<std::chrono::milliseconds> pauses;

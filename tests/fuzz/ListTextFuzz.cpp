@@ -17,9 +17,8 @@ std::string TheDayKey() {
 }
 
 bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 // <dateFolder>/<title>/<title> <n>.jpg, both names short enough for the longest part file a
@@ -34,7 +33,8 @@ void CheckLocalPath(const std::string &path) {
     FUZZ_CHECK(!HasControlCharacter(title));
     FUZZ_CHECK(fileName.substr(0, title.size()) == title);
     const std::string_view number = fileName.substr(title.size());
-    FUZZ_CHECK(number.size() >= 6 && number.front() == ' ' && number.substr(number.size() - 4) == ".jpg");
+    FUZZ_CHECK(number.size() >= 6 && number.front() == ' ' &&
+               number.substr(number.size() - 4) == ".jpg");
     const int n = std::stoi(std::string(number.substr(1, number.size() - 5)));
     FUZZ_CHECK(n >= 1 && n <= static_cast<int>(kMaxBatchTasks));
     FUZZ_CHECK(fileName.size() + std::string_view(".99999.part").size() <= 255);
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The descrambler keeps every field's length, at any position and with any key.
     const auto [field, key] = SplitOnce(list, '\n');
     const int position = size > 1 ? data[1] * 131 : 0;
-    FUZZ_CHECK(LinkDescrambler(std::string(field), position, std::string(key)).size() == field.size());
+    FUZZ_CHECK(LinkDescrambler(std::string(field), position, std::string(key)).size() ==
+               field.size());
     batch.resize(before);
     return 0;
 }

@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const SettingsStore store;
     std::array<QString, kKeys.size()> before;
-    for (std::size_t i = 0; i < kKeys.size(); ++i) before[i] = store.ReadSetting(kKeys[i], kCapacity);
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        before[i] = store.ReadSetting(kKeys[i], kCapacity);
     FUZZ_CHECK(store.ReadSetting(key, 3).size() <= 2);
 
     store.WriteSetting(key, value);
@@ -71,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     QFile written("config/t.ini");
     FUZZ_CHECK(written.open(QIODevice::ReadOnly));
-    FUZZ_CHECK(KeepsOtherLines(LinesOf(QByteArray(file.data(), static_cast<qsizetype>(file.size()))),
-                               LinesOf(written.readAll())));
+    FUZZ_CHECK(
+        KeepsOtherLines(LinesOf(QByteArray(file.data(), static_cast<qsizetype>(file.size()))),
+                        LinesOf(written.readAll())));
     return 0;
 }

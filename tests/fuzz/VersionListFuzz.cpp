@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Files are fetched only for a newer version whose every name stays inside temp/, and then
     // all of them, in order.
     bool allSafe = !list.empty();
-    for (std::size_t i = 1; i < list.size(); ++i) allSafe = allSafe && IsSafeUpdateFileName(list[i]);
+    for (std::size_t i = 1; i < list.size(); ++i)
+        allSafe = allSafe && IsSafeUpdateFileName(list[i]);
     FUZZ_CHECK(updated == (allSafe && IsNewerVersion(list[0])));
     FUZZ_CHECK(transfers.size() == (updated ? list.size() - 1 : 0));
     for (std::size_t i = 0; i < transfers.size(); ++i) {

@@ -38,12 +38,12 @@ TEST_P(LauncherEntry, PassesDesktopFileValidate) {
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, LauncherEntry,
-    ::testing::Values(
-        LauncherCase{"Installed", "/usr/bin/lumora", "/home/u/.local/share/lumora",
-                     "Path=/home/u/.local/share/lumora"},
-        LauncherCase{"BuildTree", "/work/lumora/build/lumora", "", "Path=/work/lumora/build"},
-        LauncherCase{"ReservedCharacters", "/opt/a \"b\" $c `d` 100%\\e/lumora", "",
-                     "Path=/opt/a \"b\" $c `d` 100%\\\\e"}),
+    ::testing::Values(LauncherCase{"Installed", "/usr/bin/lumora", "/home/u/.local/share/lumora",
+                                   "Path=/home/u/.local/share/lumora"},
+                      LauncherCase{"BuildTree", "/work/lumora/build/lumora", "",
+                                   "Path=/work/lumora/build"},
+                      LauncherCase{"ReservedCharacters", "/opt/a \"b\" $c `d` 100%\\e/lumora", "",
+                                   "Path=/opt/a \"b\" $c `d` 100%\\\\e"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace

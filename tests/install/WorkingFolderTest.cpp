@@ -30,23 +30,33 @@ TEST_P(WorkingFolderRule, OnlyTheInstalledProgramStartedFromAMenuSwitches) {
 INSTANTIATE_TEST_SUITE_P(
     Starts, WorkingFolderRule,
     ::testing::Values(
-        StartCase{"InstalledFromHome", {"/usr/bin", "/home/u", "/home/u", ""}, kUserFolder,
-                  kUserFolder},
+        StartCase{
+            "InstalledFromHome", {"/usr/bin", "/home/u", "/home/u", ""}, kUserFolder, kUserFolder},
         StartCase{"InstalledFromRoot", {"/usr/bin", "/", "/home/u", ""}, kUserFolder, kUserFolder},
-        StartCase{"InstalledInItsUserFolder", {"/usr/bin", kUserFolder, "/home/u", ""},
-                  kUserFolder, kUserFolder},
-        StartCase{"HomeWithTrailingSlash", {"/usr/bin", "/home/u", "/home/u/", ""}, kUserFolder,
+        StartCase{"InstalledInItsUserFolder",
+                  {"/usr/bin", kUserFolder, "/home/u", ""},
+                  kUserFolder,
                   kUserFolder},
-        StartCase{"XdgDataHome", {"/usr/bin", "/home/u", "/home/u", "/data/u/"},
-                  "/data/u/lumora", "/data/u/lumora"},
-        StartCase{"RelativeXdgDataHomeIsIgnored", {"/usr/bin", "/", "/home/u", "data"},
-                  kUserFolder, kUserFolder},
-        StartCase{"InstalledFromAShellElsewhere", {"/usr/bin", "/home/u/photos", "/home/u", ""},
-                  "", kUserFolder},
-        StartCase{"BuildTreeFromHome", {"/work/build", "/home/u", "/home/u", ""}, "",
-                  "/work/build"},
-        StartCase{"OtherPrefixFromRoot", {"/usr/local/bin", "/", "/home/u", ""}, "",
-                  "/usr/local/bin"}),
+        StartCase{"HomeWithTrailingSlash",
+                  {"/usr/bin", "/home/u", "/home/u/", ""},
+                  kUserFolder,
+                  kUserFolder},
+        StartCase{"XdgDataHome",
+                  {"/usr/bin", "/home/u", "/home/u", "/data/u/"},
+                  "/data/u/lumora",
+                  "/data/u/lumora"},
+        StartCase{"RelativeXdgDataHomeIsIgnored",
+                  {"/usr/bin", "/", "/home/u", "data"},
+                  kUserFolder,
+                  kUserFolder},
+        StartCase{"InstalledFromAShellElsewhere",
+                  {"/usr/bin", "/home/u/photos", "/home/u", ""},
+                  "",
+                  kUserFolder},
+        StartCase{
+            "BuildTreeFromHome", {"/work/build", "/home/u", "/home/u", ""}, "", "/work/build"},
+        StartCase{
+            "OtherPrefixFromRoot", {"/usr/local/bin", "/", "/home/u", ""}, "", "/usr/local/bin"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PrepareUserFolderTest, CreatesConfigAndLinksTheHelpDocumentAgainWhenTheLinkIsStale) {

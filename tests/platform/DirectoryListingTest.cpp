@@ -16,19 +16,21 @@ std::vector<QString> Names(const std::vector<DirEntry> &entries) {
 
 TEST(DirectoryListingTest, AllListsEveryNameOnceWithTheDotEntries) {
     TestFolder folder;
-    for (const char *name : {"zeta.jpg", "alpha.txt", "Mid.JPG", "b", ".hidden"}) folder.WriteFile(name);
+    for (const char *name : {"zeta.jpg", "alpha.txt", "Mid.JPG", "b", ".hidden"})
+        folder.WriteFile(name);
     folder.MakeFolder("sub");
     const auto entries = ListFolder(folder.path(), ListPattern::All);
     ASSERT_TRUE(entries);
     auto names = Names(*entries);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<QString>{".", "..", ".hidden", "Mid.JPG", "alpha.txt", "b",
-                                           "sub", "zeta.jpg"}));
+    EXPECT_EQ(names, (std::vector<QString>{".", "..", ".hidden", "Mid.JPG", "alpha.txt", "b", "sub",
+                                           "zeta.jpg"}));
 }
 
 TEST(DirectoryListingTest, JpgMatchesTheExtensionInAnyCaseAndIncludesFolders) {
     TestFolder folder;
-    for (const char *name : {"a.jpg", "B.JPG", "c.Jpg", "d.jpeg", "e.jpgx", "jpg", ".jpg"}) folder.WriteFile(name);
+    for (const char *name : {"a.jpg", "B.JPG", "c.Jpg", "d.jpeg", "e.jpgx", "jpg", ".jpg"})
+        folder.WriteFile(name);
     folder.MakeFolder("x.jpg");
     const auto entries = ListFolder(folder.path(), ListPattern::Jpg);
     ASSERT_TRUE(entries);
@@ -72,9 +74,10 @@ TEST_P(JoinPathTest, AddsOneSlashOnlyWhenNeededAndSplitsBack) {
     EXPECT_EQ(FileNameOf(joined), GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, JoinPathTest,
-                         ::testing::Values(PathCase{"/", "x", "/x"}, PathCase{"/data", "a.jpg", "/data/a.jpg"},
-                                           PathCase{"/data/2010-05-03", "t", "/data/2010-05-03/t"}));
+INSTANTIATE_TEST_SUITE_P(
+    Paths, JoinPathTest,
+    ::testing::Values(PathCase{"/", "x", "/x"}, PathCase{"/data", "a.jpg", "/data/a.jpg"},
+                      PathCase{"/data/2010-05-03", "t", "/data/2010-05-03/t"}));
 
 TEST(PathTextTest, FolderOfAPathWithoutSlashIsItself) {
     EXPECT_EQ(FolderOf("a.jpg"), "a.jpg");

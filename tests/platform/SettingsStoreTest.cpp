@@ -30,14 +30,16 @@ class SettingsCapacityTest : public SettingsStoreTest,
 
 TEST_P(SettingsCapacityTest, ReadSeesAtMostCapacityMinusOneCharacters) {
     folder.WriteFile("config/t.ini", QByteArray("[config]\nshowTip=") + GetParam().stored + "\n");
-    EXPECT_EQ(store.ReadSetting("showTip", GetParam().capacity), QString::fromUtf8(GetParam().seen));
+    EXPECT_EQ(store.ReadSetting("showTip", GetParam().capacity),
+              QString::fromUtf8(GetParam().seen));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingsCapacityTest,
                          ::testing::Values(CapacityCase{"0abc", 2, "0"}, CapacityCase{"1", 2, "1"},
                                            CapacityCase{"x0", 2, "x"}, CapacityCase{"", 2, ""},
                                            CapacityCase{"图片", 2, "图"},
-                                           CapacityCase{"/home/u/pictures", 260, "/home/u/pictures"},
+                                           CapacityCase{"/home/u/pictures", 260,
+                                                        "/home/u/pictures"},
                                            CapacityCase{"abc", 1, ""}));
 
 TEST_F(SettingsStoreTest, AbsentFileSectionOrKeyReadsEmpty) {

@@ -464,8 +464,7 @@ TEST(ServiceAnswer, IdsAndHrefsAreReadAsPlainAttributes) {
         "<ns1:getVerResponse><ns1:out><ns1:string id=\"v\">1.01</ns1:string>"
         "<ns1:string href=\"#v\"/><ns1:string id=\"v\">x</ns1:string></ns1:out>"
         "</ns1:getVerResponse>");
-    EXPECT_EQ(ReadVersionListAnswer(body),
-              (std::vector<std::string>{"1.01", "", "x"}));
+    EXPECT_EQ(ReadVersionListAnswer(body), (std::vector<std::string>{"1.01", "", "x"}));
 }
 
 // A service that sends its answer in chunks, as servers do when they stream it.
@@ -475,7 +474,8 @@ TEST(ServiceAnswer, ChunkedAnswerOverTheWire) {
         response.set_chunked_content_provider(
             "text/xml; charset=utf-8", [](std::size_t, httplib::DataSink &sink) {
                 for (std::size_t at = 0; at < kVersions.size(); at += 5)
-                    sink.write(kVersions.data() + at, std::min<std::size_t>(5, kVersions.size() - at));
+                    sink.write(kVersions.data() + at,
+                               std::min<std::size_t>(5, kVersions.size() - at));
                 sink.done();
                 return true;
             });

@@ -26,7 +26,8 @@ QString TestFolder::WriteFile(const QString &relative, const QByteArray &bytes) 
 }
 
 void TestFolder::WriteAnsweredSettings(const QString &root, const QByteArray &extraLines) const {
-    WriteFile("config/t.ini", "[config]\nreadDoc=1\nisLink=1\npath=" + root.toUtf8() + "\n" + extraLines);
+    WriteFile("config/t.ini",
+              "[config]\nreadDoc=1\nisLink=1\npath=" + root.toUtf8() + "\n" + extraLines);
 }
 
 CurrentDirectoryGuard::CurrentDirectoryGuard(const QString &folder)

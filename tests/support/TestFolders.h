@@ -17,7 +17,8 @@ public:
     QString WriteFile(const QString &relative, const QByteArray &bytes = QByteArray()) const;
     // Writes config/t.ini with the first-run questions answered, `root` as the download root
     // and `extraLines` ("key=value\n" …) after them.
-    void WriteAnsweredSettings(const QString &root, const QByteArray &extraLines = QByteArray()) const;
+    void WriteAnsweredSettings(const QString &root,
+                               const QByteArray &extraLines = QByteArray()) const;
 
 private:
     QTemporaryDir dir_;

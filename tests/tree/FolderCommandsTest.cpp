@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QAction>
@@ -8,8 +7,8 @@
 
 #include "TreeFrameFixture.h"
 #include "TreeTestSupport.h"
-#include "resources/CommandIds.h"
 #include "platform/FileNames.h"
+#include "resources/CommandIds.h"
 #include "view/CLumoraView.h"
 
 namespace {

@@ -113,13 +113,13 @@ TEST_P(FolderRemovalAcrossMounts, RemovesNothing) {
     EXPECT_EQ(ReadWholeFile(mountPoint + "/mounted.jpg"), "mounted");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Mounts, FolderRemovalAcrossMounts,
-    ::testing::Values(MountCase{"TmpfsBelow", OtherMount::Tmpfs, "Y/sub/mnt"},
-                      MountCase{"BindMountBelow", OtherMount::Bind, "Y/mnt"},
-                      MountCase{"FolderItselfMounted", OtherMount::Tmpfs, "Y"},
-                      MountCase{"AnotherDeviceBelow", OtherMount::Reported, "Y/sub/mnt"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Mounts, FolderRemovalAcrossMounts,
+                         ::testing::Values(MountCase{"TmpfsBelow", OtherMount::Tmpfs, "Y/sub/mnt"},
+                                           MountCase{"BindMountBelow", OtherMount::Bind, "Y/mnt"},
+                                           MountCase{"FolderItselfMounted", OtherMount::Tmpfs, "Y"},
+                                           MountCase{"AnotherDeviceBelow", OtherMount::Reported,
+                                                     "Y/sub/mnt"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // A mount that appears after the check: the removal goes on around it but never enters it.
 TEST(FolderRemovalTest, NeverEntersAFolderMountedWhileItRuns) {

@@ -7,9 +7,9 @@
 
 #include "TreeTestSupport.h"
 #include "resources/CommandIds.h"
-#include "tree/FrameState.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
+#include "tree/FrameState.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/MainFrame.h"
-#include "support/ScriptedPrompter.h"
 #include "platform/StorageKind.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 
@@ -17,9 +17,7 @@ class TreeFrameFixture : public ::testing::Test {
 protected:
     void SetUp() override { root = folder.MakeFolder("pictures"); }
 
-    void WriteSettings(const QString &path) {
-        folder.WriteAnsweredSettings(path);
-    }
+    void WriteSettings(const QString &path) { folder.WriteAnsweredSettings(path); }
     QString StoredPath() const { return SettingsStore().ReadSetting("path", 4096); }
 
     std::unique_ptr<CMainFrame> MakeFrame() {

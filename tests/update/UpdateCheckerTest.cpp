@@ -157,8 +157,12 @@ TEST_F(UpdateCheckerTest, InstalledProgramOnlyAnnouncesANewerVersion) {
         bool silent;
         QStringList boxes;
     } checks[] = {
-        {{"1.01", "move.sh"}, false, {"当前版本：1.00\n最新版本：1.01,请通过软件包管理器更新|有新版本"}},
-        {{"1.10", "move.sh"}, true, {"当前版本：1.00\n最新版本：1.10,请通过软件包管理器更新|有新版本"}},
+        {{"1.01", "move.sh"},
+         false,
+         {"当前版本：1.00\n最新版本：1.01,请通过软件包管理器更新|有新版本"}},
+        {{"1.10", "move.sh"},
+         true,
+         {"当前版本：1.00\n最新版本：1.10,请通过软件包管理器更新|有新版本"}},
         {{"1.00", "move.sh"}, false, {kLatest}},
         {{}, false, {kFailure}},
     };

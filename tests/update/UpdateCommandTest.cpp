@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "FakeUpdateService.h"
-#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
 #include "download/TransferShutdown.h"
+#include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"

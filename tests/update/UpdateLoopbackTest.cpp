@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "resources/CommandIds.h"
 #include "app/MainFrame.h"
+#include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "update/UpdateChecker.h"

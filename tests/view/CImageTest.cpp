@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "PictureFiles.h"
-#include "support/TestFolders.h"
 #include "download/PictureTest.h"
+#include "support/TestFolders.h"
 #include "view/CImage.h"
 
 namespace {
@@ -156,8 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                  PictureVerdict::Accepted, true},
         RuleCase{"GreyJpeg",
                  [] {
-                     return Encode(PatternImage(400, 400).convertToFormat(QImage::Format_Grayscale8),
-                                   "JPG");
+                     return Encode(
+                         PatternImage(400, 400).convertToFormat(QImage::Format_Grayscale8), "JPG");
                  },
                  0, PictureVerdict::Accepted, true},
         RuleCase{"JpegWithThumbnail",
@@ -178,8 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  0, PictureVerdict::Accepted, true},
         // 3 GB that begin with a good photo: refused before anything is read.
-        RuleCase{"FileLargerThanAnyPicture", Photo, 3LL << 30, PictureVerdict::NotAPicture,
-                 false}),
+        RuleCase{"FileLargerThanAnyPicture", Photo, 3LL << 30, PictureVerdict::NotAPicture, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Opening a FIFO for reading waits for a writer; the holder must not wait on one. The watcher

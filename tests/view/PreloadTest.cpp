@@ -87,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       QFile::rename(other, next);
                   },
                   250, qRgb(9, 9, 9)},
-        StaleCase{"Deleted",
-                  [](const TestFolder &, const QString &next) { QFile::remove(next); }, 0, 0}),
+        StaleCase{"Deleted", [](const TestFolder &, const QString &next) { QFile::remove(next); },
+                  0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace

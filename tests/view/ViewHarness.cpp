@@ -4,9 +4,9 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "platform/DirectoryListing.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuActions.h"
-#include "platform/DirectoryListing.h"
 #include "tree/FolderTree.h"
 
 std::vector<QString> ListedNames(const QString &folder, bool picturesOnly) {

@@ -187,10 +187,10 @@ TEST(ViewClicks, UpperCaseNeighbourShownAsAFolder) {
         folder.WriteFile(QStringLiteral("X%1.JPG").arg(i), Picture());
     }
     const std::vector<QString> names = ListedNames(folder.path(), true);
-    const auto upper = std::adjacent_find(names.begin(), names.end(), [](const QString &a,
-                                                                          const QString &b) {
-        return a.endsWith(".JPG") && b.endsWith(".jpg");
-    });
+    const auto upper =
+        std::adjacent_find(names.begin(), names.end(), [](const QString &a, const QString &b) {
+            return a.endsWith(".JPG") && b.endsWith(".jpg");
+        });
     ASSERT_NE(upper, names.end()) << "every X.JPG is listed after every picture";
     ViewHarness harness;
     harness.view().LoadPath(JoinPath(folder.path(), *(upper + 1)));
@@ -224,7 +224,9 @@ struct Downloads {
 // Records which picture each paint of the view drew.
 class PaintLog : public QObject {
 public:
-    explicit PaintLog(CLumoraView &view) : view_(view) { view.viewport()->installEventFilter(this); }
+    explicit PaintLog(CLumoraView &view) : view_(view) {
+        view.viewport()->installEventFilter(this);
+    }
     std::vector<QString> painted;
 
 protected:

@@ -14,7 +14,6 @@
 #include <thread>
 
 #include "FetchEnd.h"
-#include "platform/SettingsStore.h"
 #include "download/AbandonedFiles.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadWorker.h"
@@ -23,6 +22,7 @@
 #include "download/TransferShutdown.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
+#include "platform/SettingsStore.h"
 #include "platform/WorkingFolder.h"
 
 namespace {
@@ -84,8 +84,8 @@ std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption root("root", "The download root (an existing folder).", "folder");
-    const QCommandLineOption notify(
-        "notify", "Show a desktop notification when done (needs a session bus).");
+    const QCommandLineOption notify("notify",
+                                    "Show a desktop notification when done (needs a session bus).");
     const QCommandLineOption retries(
         "retries", "How often a list call or a transfer that failed for now is tried again.",
         "count", QString::number(kDefaultRetries));
@@ -113,9 +113,10 @@ std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode
     const double wait = parser.value(retryWait).toDouble(&waitOk);
     if (!countOk || settings.retries.retries < 0 || settings.retries.retries > kMostRetries ||
         !waitOk || wait < 0 || wait > kLongestRetryWaitSeconds) {
-        *exitCode = UsageError(QStringLiteral("--retries takes 0 to %1, --retry-wait 0 to %2 seconds")
-                                   .arg(kMostRetries)
-                                   .arg(kLongestRetryWaitSeconds));
+        *exitCode =
+            UsageError(QStringLiteral("--retries takes 0 to %1, --retry-wait 0 to %2 seconds")
+                           .arg(kMostRetries)
+                           .arg(kLongestRetryWaitSeconds));
         return std::nullopt;
     }
     settings.retries.firstPause = std::chrono::milliseconds(static_cast<long long>(wait * 1000));
@@ -183,7 +184,8 @@ FetchEnd Run(FetchSettings settings) {
         settings.root = StoredDownloadRoot(stored);
         if (settings.root.isEmpty()) {
             UsageError(QStringLiteral("no --root given, and %1 names no download root").arg(file));
-            return {kFetchUsage, QStringLiteral("没有设定下载文件夹，请先在Lumora中选择下载文件夹")};
+            return {kFetchUsage,
+                    QStringLiteral("没有设定下载文件夹，请先在Lumora中选择下载文件夹")};
         }
         PrintLine(QStringLiteral("下载文件夹：%1（%2）").arg(settings.root, file));
     }
