@@ -3,9 +3,13 @@
 //   decoding the same file on its own: at most 1.2x;
 // - a step onto a preloaded neighbour, and a group step to the right and to the left onto the
 //   next or previous folder's preloaded picture, each against that cold LoadPath: at most 0.1x;
+// - a step onto a preloaded neighbour in a folder of 20,000 pictures against the same step in a
+//   folder of 20 (small pictures, so that the folder's size is what differs): at most 1.5x;
 // - the resident memory after fifty steps: within four decoded copies and 60 MB of what it was
 //   before the first picture.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -35,6 +39,9 @@ constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr double kLoadLimitRatio = 1.2;
 constexpr double kStepLimitRatio = 0.1;
+constexpr double kLargeFolderLimitRatio = 1.5;
+constexpr int kFewPictures = 20;
+constexpr int kManyPictures = 20000;
 constexpr int kRounds = 7;
 constexpr int kMemorySteps = 50;
 constexpr double kMemorySlackMb = 60;
@@ -46,7 +53,9 @@ struct Bench {
     QString firstGroup, lastGroup;  // the photos of two sibling folders, in listing order
     CLumoraView *view = nullptr;
     FolderTree *tree = nullptr;
+    QString few, many;  // folders of kFewPictures and kManyPictures small pictures, "p <n>.jpg"
     std::vector<double> load, turbo, step, groupRight, groupLeft;  // seconds per sample
+    std::vector<double> stepFew, stepMany;
 };
 Bench g;
 
@@ -156,6 +165,25 @@ void BM_StepOntoPreloaded(benchmark::State &state) {
 }
 BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
+// The middle picture of a folder of `count` and a click on its right half onto its neighbour.
+void StepInFolder(benchmark::State &state, std::vector<double> &samples, const QString &folder,
+                  int count) {
+    const QString from = folder + QStringLiteral("/p %1.jpg").arg(count / 2);
+    const QString to = folder + QStringLiteral("/p %1.jpg").arg(count / 2 + 1);
+    RunStep(state, samples, nullptr, from, to,
+            [] { g.view->OnLButtonDown(g.view->mapToGlobal(QPoint(300, 20))); });
+}
+
+void BM_StepInFewPictures(benchmark::State &state) {
+    StepInFolder(state, g.stepFew, g.few, kFewPictures);
+}
+BENCHMARK(BM_StepInFewPictures)->Unit(benchmark::kMicrosecond)->Repetitions(kRounds);
+
+void BM_StepInManyPictures(benchmark::State &state) {
+    StepInFolder(state, g.stepMany, g.many, kManyPictures);
+}
+BENCHMARK(BM_StepInManyPictures)->Unit(benchmark::kMicrosecond)->Repetitions(kRounds);
+
 void BM_GroupStepRight(benchmark::State &state) {
     RunStep(state, g.groupRight, g.tree->FindNode(FolderOf(g.firstGroup)), g.firstGroup,
             g.lastGroup, [] { ClickAt(0.75); });
@@ -183,6 +211,19 @@ void MakeGroups(const QString &root) {
     g.lastGroup = day + "/" + titles[1] + "/" + titles[1] + " 1.jpg";
 }
 
+// `count` links to one 400 x 400 picture, "p 1.jpg" … in `folder`, dated as downloaded an hour ago.
+QString MakePictureFolder(const QString &folder, int count) {
+    QDir().mkpath(folder);
+    const QString picture = folder + QStringLiteral("/p 1.jpg");
+    QImage(400, 400, QImage::Format_RGB32).save(picture, "JPG");
+    for (int n = 2; n <= count; ++n)
+        link(QFile::encodeName(picture).constData(),
+             QFile::encodeName(folder + QStringLiteral("/p %1.jpg").arg(n)).constData());
+    const timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), hourAgo, 0);
+    return folder;
+}
+
 // Resident memory after kMemorySteps steps through the photos, minus what it was before.
 double MemoryGrowthMb(long before) {
     const QString pictures[] = {g.photo, g.neighbour, g.firstGroup, g.lastGroup};
@@ -193,7 +234,7 @@ double MemoryGrowthMb(long before) {
 
 bool Report(const char *what, double figure, double reference, double limit) {
     const double ratio = figure / reference;
-    std::printf("%s: %.2f ms against %.2f ms; ratio %.3f (limit %.1f) %s\n", what, figure * 1e3,
+    std::printf("%s: %.3f ms against %.3f ms; ratio %.3f (limit %.1f) %s\n", what, figure * 1e3,
                 reference * 1e3, ratio, limit, ratio <= limit ? "PASS" : "FAIL");
     return ratio <= limit;
 }
@@ -212,6 +253,8 @@ int main(int argc, char **argv) {
     QFile::copy(g.photo, g.neighbour);
     const QString root = folder.filePath(QStringLiteral("root"));
     MakeGroups(root);
+    g.few = MakePictureFolder(folder.filePath(QStringLiteral("steps/few")), kFewPictures);
+    g.many = MakePictureFolder(folder.filePath(QStringLiteral("steps/many")), kManyPictures);
 
     ScriptedPrompter prompter;
     QMainWindow window;
@@ -238,7 +281,7 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (g.load.empty() || g.turbo.empty() || g.step.empty() || g.groupRight.empty() ||
-        g.groupLeft.empty())
+        g.groupLeft.empty() || g.stepFew.empty() || g.stepMany.empty())
         return 1;
 
     const double load = Median(g.load);
@@ -250,6 +293,9 @@ int main(int argc, char **argv) {
                    Median(g.groupRight), load, kStepLimitRatio);
     pass &= Report("Group step left onto a preloaded picture against a cold LoadPath",
                    Median(g.groupLeft), load, kStepLimitRatio);
+    pass &= Report("Step in a folder of 20,000 pictures against one in a folder of 20",
+                   Median(g.stepMany), Median(g.stepFew), kLargeFolderLimitRatio);
+    g.view->LoadPath(g.photo);
     const double copyMb = view->m_image.image().sizeInBytes() / 1048576.0;
     const double growth = MemoryGrowthMb(before);
     const double memoryLimit = 4 * copyMb + kMemorySlackMb;

@@ -9,12 +9,38 @@
 #include <cstring>
 
 #include "platform/FileNames.h"
+#include "platform/NameOrder.h"
 
 namespace {
+
+constexpr std::size_t kKeptListings = 16;
+// Longer than any clock tick of a file system's times (FAT keeps two seconds).
+constexpr time_t kSettleSeconds = 3;
 
 bool MatchesJpg(const char *name) {
     const size_t length = strlen(name);
     return length >= 4 && strcasecmp(name + length - 4, ".jpg") == 0;
+}
+
+std::optional<std::vector<DirEntry>> ReadSorted(const QString &folder, ListPattern pattern) {
+    FolderReader reader(folder);
+    if (!reader.isOpen()) return std::nullopt;
+    std::vector<QString> names;
+    std::vector<bool> directories;
+    while (const auto entry = reader.Next()) {
+        if (pattern == ListPattern::Jpg && !MatchesJpg(entry->name)) continue;
+        names.push_back(DecodeFileName(entry->name));
+        directories.push_back(entry->isDirectory);
+    }
+    std::vector<DirEntry> entries;
+    entries.reserve(names.size());
+    for (const std::size_t at : UserNameOrder().Sorted(names))
+        entries.push_back({std::move(names[at]), directories[at]});
+    return entries;
+}
+
+bool Before(const timespec &a, const timespec &b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
 }  // namespace
@@ -53,14 +79,73 @@ bool FolderReader::Entry::IsDotOrDotDot() const {
 }
 
 std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern) {
-    FolderReader reader(folder);
-    if (!reader.isOpen()) return std::nullopt;
-    std::vector<DirEntry> entries;
-    while (const auto entry = reader.Next()) {
-        if (pattern == ListPattern::Jpg && !MatchesJpg(entry->name)) continue;
-        entries.push_back({DecodeFileName(entry->name), entry->isDirectory});
+    return ReadSorted(folder, pattern);
+}
+
+bool MatchesJpg(const QString &name) {
+    return name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive);
+}
+
+FolderListing::FolderListing(std::vector<DirEntry> entries) : entries_(std::move(entries)) {
+    const int count = static_cast<int>(entries_.size());
+    pictureRank_.assign(entries_.size(), -1);
+    index_.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const DirEntry &entry = entries_[static_cast<std::size_t>(i)];
+        index_.insert(entry.name, i);
+        if (MatchesJpg(entry.name)) {
+            pictureRank_[static_cast<std::size_t>(i)] = static_cast<int>(pictures_.size());
+            pictures_.push_back(i);
+        }
+        if (entry.isDirectory && entry.name != u"." && entry.name != u"..")
+            subFolders_.push_back(i);
     }
-    return entries;
+}
+
+int FolderListing::PictureIndexOf(const QString &name) const {
+    const int at = IndexOf(name);
+    return at < 0 ? -1 : pictureRank_[static_cast<std::size_t>(at)];
+}
+
+bool FolderListingCache::FolderStamp::operator==(const FolderStamp &other) const {
+    return device == other.device && inode == other.inode &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+}
+
+std::shared_ptr<const FolderListing> FolderListingCache::Listing(const QString &folder) {
+    struct stat info {};
+    if (folder.isEmpty() || ::stat(EncodeFileName(folder).constData(), &info) != 0 ||
+        !S_ISDIR(info.st_mode))
+        return nullptr;
+    const FolderStamp stamp{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim};
+
+    std::lock_guard lock(mutex_);
+    for (auto kept = kept_.begin(); kept != kept_.end(); ++kept) {
+        if (kept->folder != folder) continue;
+        if (kept->settled && kept->stamp == stamp) {
+            kept_.splice(kept_.begin(), kept_, kept);
+            return kept->listing;
+        }
+        kept_.erase(kept);
+        break;
+    }
+    timespec readAt{};
+    ::clock_gettime(CLOCK_REALTIME, &readAt);
+    std::optional<std::vector<DirEntry>> entries = ReadSorted(folder, ListPattern::All);
+    if (!entries) return nullptr;
+    auto listing = std::make_shared<const FolderListing>(std::move(*entries));
+    readAt.tv_sec -= kSettleSeconds;
+    // Adding, removing or renaming an entry moves the modification time to the present.
+    const bool settled = Before(stamp.modified, readAt);
+    kept_.push_front({folder, stamp, settled, listing});
+    if (kept_.size() > kKeptListings) kept_.pop_back();
+    return listing;
+}
+
+void FolderListingCache::Forget() {
+    std::lock_guard lock(mutex_);
+    kept_.clear();
 }
 
 QString JoinPath(const QString &folder, const QString &name) {

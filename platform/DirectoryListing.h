@@ -1,8 +1,14 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/types.h>
 
+#include <QHash>
 #include <QString>
+#include <ctime>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -32,8 +38,7 @@ private:
     DIR *dir_ = nullptr;
 };
 
-// Folder listings in the order the file system returns them (readdir order, never sorted),
-// "." and ".." included as the file system gives them.
+// Folder listings in name order (NameOrder of the user's locale), "." and ".." first.
 enum class ListPattern {
     All,  // "*" and "*.*": every name
     Jpg,  // "*.jpg": the extension matched case-insensitively
@@ -46,6 +51,62 @@ struct DirEntry {
 
 // nullopt when the folder cannot be opened (missing, not a folder, no access).
 std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern);
+
+// Whether `name` matches "*.jpg": its extension, in any letter case.
+bool MatchesJpg(const QString &name);
+
+// A folder's entries in name order as read at one moment, with the lookups that stepping needs.
+class FolderListing {
+public:
+    explicit FolderListing(std::vector<DirEntry> entries);
+
+    const std::vector<DirEntry> &entries() const { return entries_; }
+    // The entries that "*.jpg" lists, and the listable sub-folders (real folders other than "."
+    // and ".."), as positions in entries().
+    const std::vector<int> &pictures() const { return pictures_; }
+    const std::vector<int> &subFolders() const { return subFolders_; }
+    // The position of `name` in entries(), or -1.
+    int IndexOf(const QString &name) const { return index_.value(name, -1); }
+    // The position of `name` in pictures(), or -1.
+    int PictureIndexOf(const QString &name) const;
+
+private:
+    std::vector<DirEntry> entries_;
+    std::vector<int> pictures_;
+    std::vector<int> subFolders_;
+    std::vector<int> pictureRank_;  // per entry: its position in pictures_, or -1
+    QHash<QString, int> index_;
+};
+
+// The listings of the folders in use. A kept listing is handed out again while its folder shows
+// no change: the same folder (device and inode) with the same modification and change times. A
+// listing read while its folder's modification time was so recent that a change in the same
+// clock tick would not move it is read again at its next use.
+class FolderListingCache {
+public:
+    // The listing of `folder`; null when it cannot be opened.
+    std::shared_ptr<const FolderListing> Listing(const QString &folder);
+    // Drops every kept listing.
+    void Forget();
+
+private:
+    struct FolderStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec modified{};
+        timespec changed{};
+        bool operator==(const FolderStamp &other) const;
+    };
+    struct Kept {
+        QString folder;
+        FolderStamp stamp;
+        bool settled = false;  // read well after its last change
+        std::shared_ptr<const FolderListing> listing;
+    };
+
+    std::mutex mutex_;
+    std::list<Kept> kept_;  // most recently used first
+};
 
 // The folder and the name joined with "/", added only when the folder does not end in one.
 QString JoinPath(const QString &folder, const QString &name);

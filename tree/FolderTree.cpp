@@ -9,6 +9,7 @@
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
+#include "platform/NameOrder.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuActions.h"
 #include "tree/FrameState.h"
@@ -95,10 +96,9 @@ QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetIt
         case NodePosition::Last:
             break;
         case NodePosition::Sorted:
-            // Before the first sibling whose text sorts after the new one.
+            // Before the first sibling whose name comes after the new one.
             for (int i = 0; i < count; ++i) {
-                if (QString::compare(GetNodeText(holder->child(i)), text, Qt::CaseInsensitive) >
-                    0) {
+                if (UserNameOrder().Less(text, GetNodeText(holder->child(i)))) {
                     index = i;
                     break;
                 }

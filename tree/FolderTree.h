@@ -47,7 +47,7 @@ public:
     // top-level node.
     QTreeWidgetItem *InsertFolderNode(const QString &text, QTreeWidgetItem *parent,
                                       NodePosition position);
-    // One node per listable sub-folder of the parent's folder, in file-system order. With a
+    // One node per listable sub-folder of the parent's folder, in name order. With a
     // `refreshPath`, the selected child of `parent` named like an entry stays in its place.
     void FillFolderNode(QTreeWidgetItem *parent, const QString &refreshPath);
     // Rebuilds the whole tree from the download root when `node` is none, else the children of

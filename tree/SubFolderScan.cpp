@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
+#include "platform/NameOrder.h"
 
 namespace {
 
@@ -22,11 +23,16 @@ bool HasListableSubFolder(int parent, const char *name) {
 std::optional<std::vector<SubFolder>> ScanSubFolders(const QString &folder) {
     FolderReader reader(folder);
     if (!reader.isOpen()) return std::nullopt;
-    std::vector<SubFolder> found;
+    std::vector<QString> names;
+    std::vector<bool> hasSubFolders;
     while (const auto entry = reader.Next()) {
         if (!IsListableSubFolder(*entry)) continue;
-        found.push_back(
-            {DecodeFileName(entry->name), HasListableSubFolder(reader.fd(), entry->name)});
+        names.push_back(DecodeFileName(entry->name));
+        hasSubFolders.push_back(HasListableSubFolder(reader.fd(), entry->name));
     }
+    std::vector<SubFolder> found;
+    found.reserve(names.size());
+    for (const std::size_t at : UserNameOrder().Sorted(names))
+        found.push_back({std::move(names[at]), hasSubFolders[at]});
     return found;
 }

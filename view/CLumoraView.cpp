@@ -123,7 +123,7 @@ void CLumoraView::LoadPath(const QString &requested) {
     EnableFrameMenuItem(ID_EDIT_DELETE_PICTURE, MF_GRAYED);
 }
 
-QString CLumoraView::ClickTarget(bool previous) const {
+QString CLumoraView::ClickTarget(bool previous) {
     QString target = previous ? m_strPrev : m_strNext;
     if (target.isEmpty() && !IsInRoot(m_strPath))
         target = previous ? m_walker.PreviousGroup(m_strPath) : m_walker.NextGroup(m_strPath);
@@ -145,7 +145,7 @@ void CLumoraView::EnableFrameMenuItem(int id, int flags) {
 void CLumoraView::SetTipsActive(bool active) { m_hWndTip->Activate(active); }
 
 void CLumoraView::FindNeighbours(const QString &path) {
-    const Neighbours found = ::FindNeighbours(path);
+    const Neighbours found = m_walker.FindNeighbours(path);
     m_strPrev = found.previous;
     m_strNext = found.next;
 }

@@ -57,9 +57,13 @@ public:
     void OnRefresh();
 
     void SetPopupMenuRunner(PopupMenuRunner runner) { popupMenuRunner_ = std::move(runner); }
-    // The pictures beside the shown one, decoded ahead. A refresh of the folder drops them.
+    // The pictures beside the shown one, decoded ahead. A refresh of the folder drops them, and
+    // the folders' listings are read again.
     PicturePreloader &preloader() { return preloader_; }
-    void ForgetPreloaded() { preloader_.Forget(); }
+    void ForgetPreloaded() {
+        preloader_.Forget();
+        m_walker.Forget();
+    }
 
     CImage m_image;
     quint16 m_cyPicture = 0;
@@ -98,7 +102,7 @@ private:
     void ShowOrHideBarsNow();
     // The picture a click on the left (previous) or right half would show: the neighbour, or at
     // the folder's end the group step's choice; empty when that is no picture.
-    QString ClickTarget(bool previous) const;
+    QString ClickTarget(bool previous);
     // Decodes `path` into m_image, or takes its preloaded copy.
     bool DecodeShown(const QString &path);
     void ShowMessage(const QString &text);

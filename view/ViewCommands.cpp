@@ -82,7 +82,7 @@ void CLumoraView::OnContextMenu(const QPoint &globalPos) {
 }
 
 void CLumoraView::OnRefresh() {
-    preloader_.Forget();  // decoded again, with its neighbours
+    ForgetPreloaded();  // decoded and listed again, with its neighbours
     if (!m_strPath.isEmpty()) LoadPath(m_strPath);
 }
 

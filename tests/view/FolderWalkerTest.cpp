@@ -1,149 +1,120 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 
-#include "platform/DirectoryListing.h"
+#include "platform/FileNames.h"
 #include "support/TestFolders.h"
 #include "view/FolderWalker.h"
 
 namespace {
 
-// Names as the file system lists them; the tests never assume an order.
-std::vector<QString> Listed(const QString &folder, ListPattern pattern) {
-    std::vector<QString> names;
-    for (const DirEntry &entry : ListFolder(folder, pattern).value_or(std::vector<DirEntry>()))
-        if (entry.name != QStringLiteral(".") && entry.name != QStringLiteral(".."))
-            names.push_back(entry.name);
-    return names;
+// Created in an order unlike the names' order, which no file system here lists by name.
+const std::vector<int> kShuffled = {7, 12, 1, 10, 3, 9, 2, 11, 5, 4, 8, 6};
+
+// "t 1.jpg" … "t 12.jpg" in `folder`, created in kShuffled order; their paths in name order.
+std::vector<QString> TwelvePictures(const TestFolder &folder, const QString &folderPath = {}) {
+    for (const int n : kShuffled) folder.WriteFile(folderPath + QStringLiteral("t %1.jpg").arg(n));
+    std::vector<QString> paths;
+    for (int n = 1; n <= 12; ++n)
+        paths.push_back(folder.At(folderPath + QStringLiteral("t %1.jpg").arg(n)));
+    return paths;
 }
 
-std::vector<QString> SubFolders(const QString &folder) {
-    std::vector<QString> names;
-    for (const DirEntry &entry :
-         ListFolder(folder, ListPattern::All).value_or(std::vector<DirEntry>()))
-        if (entry.isDirectory && entry.name != QStringLiteral(".") &&
-            entry.name != QStringLiteral(".."))
-            names.push_back(entry.name);
-    return names;
+// Dated long ago, so that the walker keeps the folder's listing until the folder changes.
+void MarkUnchangedSinceLongAgo(const QString &folder) {
+    const timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, EncodeFileName(folder).constData(), hourAgo, 0), 0);
 }
 
-TEST(FindNeighbours, EachPictureSeesTheEntriesListedBesideIt) {
+TEST(FindNeighbours, StepsThroughThePicturesInNameOrderBothWays) {
     TestFolder folder;
-    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) folder.WriteFile(name, "x");
-    const QString dir = folder.path();
-    const std::vector<QString> order = Listed(dir, ListPattern::Jpg);
-    ASSERT_EQ(order.size(), 3u);
+    const std::vector<QString> order = TwelvePictures(folder);
+    FolderWalker walker;
     for (size_t i = 0; i < order.size(); ++i) {
-        const Neighbours found = FindNeighbours(JoinPath(dir, order[i]));
-        EXPECT_EQ(found.previous, i == 0 ? QString() : JoinPath(dir, order[i - 1])) << i;
-        EXPECT_EQ(found.next, i == 2 ? QString() : JoinPath(dir, order[i + 1])) << i;
+        const Neighbours found = walker.FindNeighbours(order[i]);
+        EXPECT_EQ(found.previous, i == 0 ? QString() : order[i - 1]) << i;
+        EXPECT_EQ(found.next, i + 1 == order.size() ? QString() : order[i + 1]) << i;
     }
+    EXPECT_EQ(walker.FirstPicture(folder.path()), order.front());
 }
 
 TEST(FindNeighbours, UpperCaseExtensionIsAPreviousButNeverANextNeighbour) {
     // X.JPG matches the listing's pattern but is no picture path.
     TestFolder folder;
-    for (const char *name : {"a.jpg", "b.jpg", "X.JPG", "c.jpg", "d.jpg"})
-        folder.WriteFile(name, "x");
-    const QString dir = folder.path();
-    const std::vector<QString> order = Listed(dir, ListPattern::Jpg);
-    const auto upper =
-        std::find(order.begin(), order.end(), QStringLiteral("X.JPG")) - order.begin();
-    int checked = 0;
-    if (upper + 1 < static_cast<long>(order.size())) {
-        EXPECT_EQ(FindNeighbours(JoinPath(dir, order[upper + 1])).previous, JoinPath(dir, "X.JPG"));
-        ++checked;
-    }
-    if (upper > 0) {
-        EXPECT_TRUE(FindNeighbours(JoinPath(dir, order[upper - 1])).next.isEmpty());
-        ++checked;
-    }
-    EXPECT_GE(checked, 1);
+    for (const char *name : {"y.jpg", "X.JPG", "a.jpg", "b.jpg"}) folder.WriteFile(name);
+    FolderWalker walker;
+    EXPECT_EQ(walker.FindNeighbours(folder.At("y.jpg")).previous, folder.At("X.JPG"));
+    EXPECT_TRUE(walker.FindNeighbours(folder.At("b.jpg")).next.isEmpty());
 }
 
 TEST(FindNeighbours, VanishedPictureHasLastEntryBeforeAndNothingAfter) {
     TestFolder folder;
-    for (const char *name : {"a.jpg", "b.jpg"}) folder.WriteFile(name, "x");
-    const std::vector<QString> order = Listed(folder.path(), ListPattern::Jpg);
-    const Neighbours found = FindNeighbours(folder.At(QStringLiteral("gone.jpg")));
-    EXPECT_EQ(found.previous, JoinPath(folder.path(), order.back()));
+    for (const char *name : {"b.jpg", "a.jpg"}) folder.WriteFile(name);
+    FolderWalker walker;
+    const Neighbours found = walker.FindNeighbours(folder.At(QStringLiteral("gone.jpg")));
+    EXPECT_EQ(found.previous, folder.At("b.jpg"));
     EXPECT_TRUE(found.next.isEmpty());
-    EXPECT_TRUE(FindNeighbours(folder.At(QStringLiteral("missing/p.jpg"))).previous.isEmpty());
+    EXPECT_TRUE(
+        walker.FindNeighbours(folder.At(QStringLiteral("missing/p.jpg"))).previous.isEmpty());
 }
 
-// A date folder with title folders; `pictures[i]` pictures in the i-th created folder.
+TEST(FindNeighbours, PicturesAddedOrRemovedBetweenTwoStepsAreSeen) {
+    TestFolder folder;
+    const std::vector<QString> order = TwelvePictures(folder);
+    MarkUnchangedSinceLongAgo(folder.path());
+    FolderWalker walker;
+    EXPECT_EQ(walker.FindNeighbours(order[1]).next, order[2]);  // t 3: listing kept from here on
+    const QString added = folder.WriteFile(QStringLiteral("t 2a.jpg"));
+    EXPECT_EQ(walker.FindNeighbours(order[1]).next, added);
+    ASSERT_TRUE(QFile::remove(added));
+    ASSERT_TRUE(QFile::remove(order[2]));
+    EXPECT_EQ(walker.FindNeighbours(order[1]).next, order[3]);
+}
+
+// A date folder whose title folders "t 1", "t 2" and "t 10" are created in another order.
 struct Groups {
     TestFolder folder;
-    QString date;
-    std::vector<QString> order;  // title folders in listing order
-    explicit Groups(const std::vector<int> &pictures) {
-        date = folder.MakeFolder(QStringLiteral("2024-05-01"));
-        for (size_t i = 0; i < pictures.size(); ++i) {
-            const QString title = QStringLiteral("t%1").arg(i);
-            folder.MakeFolder(QStringLiteral("2024-05-01/") + title);
-            for (int p = 1; p <= pictures[i]; ++p)
-                folder.WriteFile(QStringLiteral("2024-05-01/%1/%1 %2.jpg").arg(title).arg(p), "x");
+    QString date = folder.MakeFolder(QStringLiteral("2024-05-01"));
+    explicit Groups(const std::vector<int> &pictures) {  // pictures of t 1, t 2, t 10
+        const int titles[] = {10, 1, 2};
+        const int counts[] = {pictures[2], pictures[0], pictures[1]};
+        for (int i = 0; i < 3; ++i) {
+            folder.MakeFolder(QStringLiteral("2024-05-01/t %1").arg(titles[i]));
+            for (int p = counts[i]; p >= 1; --p)
+                folder.WriteFile(QStringLiteral("2024-05-01/t %1/%2.jpg").arg(titles[i]).arg(p));
         }
-        folder.WriteFile(QStringLiteral("2024-05-01/loose.txt"), "x");
-        order = SubFolders(date);
+        folder.WriteFile(QStringLiteral("2024-05-01/loose.txt"));
     }
-    QString Title(size_t i) const { return JoinPath(date, order[i]); }
-    QString First(size_t i) const {
-        return JoinPath(Title(i), Listed(Title(i), ListPattern::Jpg).front());
-    }
-    QString Last(size_t i) const {
-        return JoinPath(Title(i), Listed(Title(i), ListPattern::Jpg).back());
+    QString Title(int n) const { return date + QStringLiteral("/t %1").arg(n); }
+    QString Picture(int title, int n) const {
+        return Title(title) + QStringLiteral("/%1.jpg").arg(n);
     }
 };
 
-TEST(FolderWalker, StepsToTheNeighbouringGroupsPicturesInListingOrder) {
+TEST(FolderWalker, StepsToTheNeighbouringGroupsInNameOrder) {
     Groups groups({2, 3, 2});
     FolderWalker walker;
-    EXPECT_EQ(walker.NextGroup(groups.Last(0)), groups.First(1));
-    EXPECT_EQ(walker.NextGroup(groups.First(1)), groups.First(2));
-    EXPECT_EQ(walker.PreviousGroup(groups.First(2)), groups.Last(1));
-    EXPECT_EQ(walker.PreviousGroup(groups.Last(1)), groups.Last(0));
-}
-
-TEST(FolderWalker, FirstAndLastGroupsHaveNoFurtherGroup) {
-    Groups groups({1, 1, 1});
-    FolderWalker walker;
-    EXPECT_EQ(walker.PreviousGroup(groups.First(0)), QString());
-    EXPECT_EQ(walker.NextGroup(groups.Last(2)), QString());
+    EXPECT_EQ(walker.NextGroup(groups.Picture(1, 2)), groups.Picture(2, 1));
+    EXPECT_EQ(walker.NextGroup(groups.Picture(2, 1)), groups.Picture(10, 1));
+    EXPECT_EQ(walker.PreviousGroup(groups.Picture(10, 1)), groups.Picture(2, 3));
+    EXPECT_EQ(walker.PreviousGroup(groups.Picture(2, 3)), groups.Picture(1, 2));
+    EXPECT_EQ(walker.PreviousGroup(groups.Picture(1, 1)), QString());
+    EXPECT_EQ(walker.NextGroup(groups.Picture(10, 2)), QString());
 }
 
 TEST(FolderWalker, GroupWithoutPicturesIsReturnedAsAFolder) {
     Groups groups({1, 0, 1});
     FolderWalker walker;
-    // Whichever folder is empty, stepping into it from a neighbour gives its own path.
-    for (size_t i = 0; i < 3; ++i) {
-        if (!Listed(groups.Title(i), ListPattern::Jpg).empty()) continue;
-        if (i > 0) {
-            EXPECT_EQ(walker.NextGroup(groups.First(i - 1)), groups.Title(i));
-        }
-        if (i < 2) {
-            EXPECT_EQ(walker.PreviousGroup(groups.First(i + 1)), groups.Title(i));
-        }
-    }
+    EXPECT_EQ(walker.NextGroup(groups.Picture(1, 1)), groups.Title(2));
+    EXPECT_EQ(walker.PreviousGroup(groups.Picture(10, 1)), groups.Title(2));
 }
 
 TEST(FolderWalker, PreviousGroupStopsBeforeASubFolderNamedLikeAPicture) {
-    TestFolder folder;
-    const QString date = folder.MakeFolder(QStringLiteral("d"));
-    folder.MakeFolder(QStringLiteral("d/one"));
-    folder.MakeFolder(QStringLiteral("d/two"));
-    const std::vector<QString> order = SubFolders(date);
-    const QString earlier = JoinPath(date, order[0]);
-    for (const char *name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
-        folder.WriteFile("d/" + order[0] + "/" + name, "x");
-    QDir(earlier).mkdir(QStringLiteral("x.jpg"));
-    const QString shown = folder.WriteFile("d/" + order[1] + "/p.jpg", "x");
-
-    const std::vector<QString> pictures = Listed(earlier, ListPattern::Jpg);
-    const auto sub =
-        std::find(pictures.begin(), pictures.end(), QStringLiteral("x.jpg")) - pictures.begin();
-    const QString expected = sub == 0 ? earlier : JoinPath(earlier, pictures[sub - 1]);
-    EXPECT_EQ(FolderWalker().PreviousGroup(shown), expected);
+    Groups groups({4, 1, 1});
+    QDir(groups.Title(1)).mkdir(QStringLiteral("2x.jpg"));  // between 2.jpg and 3.jpg
+    EXPECT_EQ(FolderWalker().PreviousGroup(groups.Picture(2, 1)), groups.Picture(1, 2));
 }
 
 TEST(FolderWalker, VanishedOrUnlistableFoldersGiveNoGroup) {
