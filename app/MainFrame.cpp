@@ -119,7 +119,7 @@ void CMainFrame::BuildToolbar() {
     for (size_t i = 0; i < ids.size(); ++i) {
         // No text: a button's tooltip would fall back to it, and the buttons have none.
         QAction *action = CommandAction(QString(), ids[i], toolbar_);
-        action->setIcon(QIcon(ToolbarImage(static_cast<int>(i))));
+        action->setIcon(ToolbarIcon(static_cast<int>(i)));
         connect(action, &QAction::triggered, this, [this, id = ids[i]] { RouteCommand(id); });
         toolbar_->addAction(action);
         if (QWidget *button = toolbar_->widgetForAction(action)) {

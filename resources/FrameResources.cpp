@@ -7,6 +7,7 @@
 #include <QPixmap>
 
 #include "resources/CommandIds.h"
+#include "resources/DrawnIcon.h"
 
 const std::vector<MenuPopupResource> &FrameMenuResource() {
     static const std::vector<MenuPopupResource> menu = {
@@ -110,11 +111,9 @@ void DrawAbout(QPainter &p) {  // an "i" in a circle
 
 }  // namespace
 
-QPixmap ToolbarImage(int buttonIndex) {
-    QPixmap image(kToolbarImageWidth, kToolbarImageHeight);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+namespace {
+
+void DrawToolbarImage(QPainter &p, int buttonIndex) {
     switch (buttonIndex) {
         case 0:
             DrawDownload(p);
@@ -131,7 +130,15 @@ QPixmap ToolbarImage(int buttonIndex) {
             DrawAbout(p);
             break;
     }
-    return image;
+}
+
+void DrawFrameIcon(QPainter &p) { DrawPicture(p, QRect(2, 5, 28, 22)); }
+
+}  // namespace
+
+QIcon ToolbarIcon(int buttonIndex) {
+    return DrawnIcon(QSize(kToolbarImageWidth, kToolbarImageHeight),
+                     [buttonIndex](QPainter &p) { DrawToolbarImage(p, buttonIndex); });
 }
 
 QImage FrameIconImage(int size) {
@@ -140,12 +147,11 @@ QImage FrameIconImage(int size) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
-    DrawPicture(p, QRect(2, 5, 28, 22));
+    DrawFrameIcon(p);
     return image;
 }
 
 QIcon FrameIcon() {
-    QIcon icon;
-    for (int size : {16, 32}) icon.addPixmap(QPixmap::fromImage(FrameIconImage(size)));
-    return icon;
+    return DrawnIcon(QSize(32, 32), DrawFrameIcon,
+                     {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(64, 64), QSize(128, 128)});
 }

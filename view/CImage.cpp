@@ -34,14 +34,12 @@ void CImage::Destroy() {
     stamp_ = FileStamp();
 }
 
-bool CImage::Draw(QPainter *painter, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
-                  int ySrc, int srcWidth, int srcHeight) const {
+bool CImage::Draw(QPainter *painter, const QRectF &target) const {
     if (!painter || image_.isNull()) return false;
     const QPainter::CompositionMode previous = painter->compositionMode();
     painter->setCompositionMode(image_.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver
                                                          : QPainter::CompositionMode_Source);
-    painter->drawImage(QRect(xDest, yDest, destWidth, destHeight), image_,
-                       QRect(xSrc, ySrc, srcWidth, srcHeight));
+    painter->drawImage(target, image_, QRectF(image_.rect()));
     painter->setCompositionMode(previous);
     return true;
 }

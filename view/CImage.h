@@ -35,10 +35,10 @@ public:
     const QImage &image() const { return image_; }
     const FileStamp &stamp() const { return stamp_; }
 
-    // Copies the source rectangle of the picture onto `painter` at the destination rectangle;
-    // pictures with alpha are blended source-over, others copied. False when empty or no painter.
-    bool Draw(QPainter *painter, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
-              int ySrc, int srcWidth, int srcHeight) const;
+    // Copies the whole picture onto `painter` into `target`; pictures with alpha are blended
+    // source-over, others copied. A target as large in device pixels as the picture copies it
+    // pixel for pixel. False when empty or no painter.
+    bool Draw(QPainter *painter, const QRectF &target) const;
 
 private:
     QImage image_;

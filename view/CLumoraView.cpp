@@ -156,6 +156,10 @@ void CLumoraView::ShowOrHideBarsNow() {
     QCoreApplication::sendEvent(this, &layout);
 }
 
+PictureGeometry CLumoraView::Geometry() const {
+    return PictureGeometry(QSize(m_cxPicture, m_cyPicture), devicePixelRatioF());
+}
+
 void CLumoraView::OnSize() {
     // Showing or hiding a bar resizes the client, which comes back here; run again instead.
     if (inSize_) {
@@ -163,22 +167,25 @@ void CLumoraView::OnSize() {
         return;
     }
     inSize_ = true;
+    laidOutRatio_ = devicePixelRatioF();
     QScrollBar *horizontal = horizontalScrollBar();
     QScrollBar *vertical = verticalScrollBar();
     for (int pass = 0; pass < kMaxSizePasses; ++pass) {
         sizeAgain_ = false;
-        const int width = viewport()->width();
-        const int height = viewport()->height();
-        if (width > 0 && height > 0 && m_cxPicture != 0 && m_cyPicture != 0) {
-            horizontal->setSingleStep(std::max(1, m_cxPicture / 100));
-            vertical->setSingleStep(std::max(1, m_cyPicture / 100));
-            horizontal->setPageStep(width);
-            vertical->setPageStep(height);
+        const PictureGeometry geometry = Geometry();
+        const PictureGeometry::Bar across = geometry.Horizontal(viewport()->width());
+        const PictureGeometry::Bar down = geometry.Vertical(viewport()->height());
+        if (viewport()->width() > 0 && viewport()->height() > 0 && m_cxPicture != 0 &&
+            m_cyPicture != 0) {
+            horizontal->setSingleStep(across.step);
+            vertical->setSingleStep(down.step);
+            horizontal->setPageStep(across.page);
+            vertical->setPageStep(down.page);
         }
         horizontal->setValue(0);
         vertical->setValue(0);
-        vertical->setRange(0, height > 0 && height < m_cyPicture ? m_cyPicture - height : 0);
-        horizontal->setRange(0, width > 0 && width < m_cxPicture ? m_cxPicture - width : 0);
+        vertical->setRange(0, down.maximum);
+        horizontal->setRange(0, across.maximum);
         ShowOrHideBarsNow();
         if (!sizeAgain_) break;
     }
@@ -186,12 +193,21 @@ void CLumoraView::OnSize() {
 }
 
 void CLumoraView::paintEvent(QPaintEvent *) {
+    if (laidOutRatio_ != devicePixelRatioF()) {
+        // Another screen, or another scale: the picture keeps its pixels, the bars change.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                OnSize();
+                viewport()->update();
+            },
+            Qt::QueuedConnection);
+    }
     if (m_image.IsNull()) return;
     QPainter painter(viewport());
-    const int width = m_image.GetWidth();
-    const int height = m_image.GetHeight();
-    m_image.Draw(&painter, -horizontalScrollBar()->value(), -verticalScrollBar()->value(), width,
-                 height, 0, 0, width, height);
+    const QRectF target =
+        Geometry().Target(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    m_image.Draw(&painter, target);
 }
 
 void CLumoraView::resizeEvent(QResizeEvent *) { OnSize(); }
@@ -204,6 +220,14 @@ void CLumoraView::wheelEvent(QWheelEvent *event) {
 }
 
 void CLumoraView::keyPressEvent(QKeyEvent *event) { event->ignore(); }  // no keyboard commands
+
+bool CLumoraView::event(QEvent *event) {
+    if (event->type() == QEvent::ScreenChangeInternal) {
+        OnSize();
+        viewport()->update();
+    }
+    return QAbstractScrollArea::event(event);
+}
 
 bool CLumoraView::viewportEvent(QEvent *event) {
     if (event->type() == QEvent::Leave) m_hWndTip->Hide();

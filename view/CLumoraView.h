@@ -8,6 +8,7 @@
 
 #include "view/CImage.h"
 #include "view/FolderWalker.h"
+#include "view/PictureGeometry.h"
 #include "view/PicturePreloader.h"
 
 class Prompter;
@@ -27,7 +28,6 @@ public:
     static constexpr quint16 kPrevPictureMode = 2;
     static constexpr quint16 kNextPictureMode = 2;
     static constexpr quint16 kNextGroupMode = 3;
-    enum Zone { kZoneNone = 0, kZoneLeft = 1, kZoneRight = 2 };
 
     // Shows the popup menu at a screen point; returns the chosen action or null.
     using PopupMenuRunner = std::function<QAction *(QMenu &menu, const QPoint &globalPos)>;
@@ -44,8 +44,10 @@ public:
 
     void FindNeighbours(const QString &path);
     // The half of the picture under the screen point `globalPos`.
-    Zone HitZone(const QPoint &globalPos) const;
-    Zone HitZone() const;
+    ClickZone HitZone(const QPoint &globalPos) const;
+    ClickZone HitZone() const;
+    // The shown picture's place on screen at the current device pixel ratio.
+    PictureGeometry Geometry() const;
 
     void OnSize();
     void OnMouseMove(const QPoint &pos, const QPoint &globalPos);
@@ -96,6 +98,7 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -119,4 +122,5 @@ private:
     int wheelRemainderY_ = 0;
     bool inSize_ = false;
     bool sizeAgain_ = false;
+    qreal laidOutRatio_ = 0;  // the device pixel ratio the scroll bars were last set up for
 };

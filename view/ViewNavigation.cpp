@@ -9,33 +9,26 @@
 #include "view/CLumoraView.h"
 #include "view/ViewTip.h"
 
-CLumoraView::Zone CLumoraView::HitZone(const QPoint &globalPos) const {
-    if (m_image.IsNull() || m_cxPicture == 0) return kZoneNone;
-    // Relative to the outer rectangle, frame included; the scroll position does not count.
-    const QPoint at = globalPos - mapToGlobal(QPoint(0, 0));
-    const int outerWidth = width() & 0xFFFF;
-    if (at.y() >= m_cyPicture) return kZoneNone;
-    const int visible = std::min<int>(m_cxPicture, outerWidth);
-    const int middle = visible / 2;
-    if (middle < at.x() && at.x() < visible) return kZoneRight;
-    if (at.x() <= middle) return kZoneLeft;
-    return kZoneNone;
+ClickZone CLumoraView::HitZone(const QPoint &globalPos) const {
+    if (m_image.IsNull()) return ClickZone::None;
+    // Relative to the outer rectangle, frame included.
+    return Geometry().ZoneAt(globalPos - mapToGlobal(QPoint(0, 0)), width() & 0xFFFF);
 }
 
-CLumoraView::Zone CLumoraView::HitZone() const { return HitZone(QCursor::pos()); }
+ClickZone CLumoraView::HitZone() const { return HitZone(QCursor::pos()); }
 
 void CLumoraView::OnMouseMove(const QPoint &pos, const QPoint &globalPos) {
-    const Zone zone = HitZone(globalPos);
+    const ClickZone zone = HitZone(globalPos);
     const bool moved = pos != m_lastMousePos;
     QCursor cursor(Qt::ArrowCursor);
-    if (zone == kZoneNone) {
+    if (zone == ClickZone::None) {
         m_hWndTip->Activate(false);
     } else {
         QString text;
-        if (zone == kZoneRight && m_nextMode == kNextPictureMode) {
+        if (zone == ClickZone::Right && m_nextMode == kNextPictureMode) {
             text = QStringLiteral("　 点击查看下一张");
             cursor = m_hCurNextPicture;
-        } else if (zone == kZoneRight) {
+        } else if (zone == ClickZone::Right) {
             text = QStringLiteral("点击进入下一组");
             cursor = m_hCurNextGroup;
         } else if (m_prevMode == kPrevPictureMode) {
@@ -55,9 +48,9 @@ void CLumoraView::OnMouseMove(const QPoint &pos, const QPoint &globalPos) {
 }
 
 void CLumoraView::OnLButtonDown(const QPoint &globalPos) {
-    const Zone zone = HitZone(globalPos);
-    if (zone == kZoneNone) return;
-    const bool previous = zone == kZoneLeft;
+    const ClickZone zone = HitZone(globalPos);
+    if (zone == ClickZone::None) return;
+    const bool previous = zone == ClickZone::Left;
     const QString neighbour = previous ? m_strPrev : m_strNext;
     if (!neighbour.isEmpty()) {
         LoadPath(neighbour);

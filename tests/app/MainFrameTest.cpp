@@ -54,7 +54,7 @@ TEST_F(MainFrameTest, ToolbarHasFourButtonsWithTheirOwnActions) {
     for (QAction *action : frame->toolbar()->actions())
         if (action->property("commandId").isValid()) {
             ids.push_back(action->property("commandId").toInt());
-            EXPECT_EQ(action->icon().actualSize(QSize(64, 64)), QSize(39, 50));
+            EXPECT_EQ(action->icon().actualSize(frame->toolbar()->iconSize()), QSize(39, 50));
             EXPECT_EQ(frame->toolbar()->widgetForAction(action)->toolTip(), "");
         }
     EXPECT_EQ(ids, (std::vector<int>{32780, 32778, 32779, 57664}));

@@ -298,7 +298,7 @@ TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
     target.fill(qRgb(0, 0, 255));
     {
         QPainter painter(&target);
-        ASSERT_TRUE(image.Draw(&painter, 0, 0, 4, 2, 0, 0, 4, 2));
+        ASSERT_TRUE(image.Draw(&painter, QRectF(0, 0, 4, 2)));
     }
     EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 255));   // transparent: background stays
     EXPECT_EQ(target.pixel(1, 0), qRgb(10, 20, 30));  // opaque: the picture

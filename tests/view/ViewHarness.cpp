@@ -71,6 +71,12 @@ QTreeWidgetItem *ViewHarness::Node(const QString &path) const {
     return node;
 }
 
+void ViewHarness::MoveWindowTo(QPoint topLeft) {
+    window_->move(topLeft);
+    QTest::qWaitForWindowExposed(window_.get());
+    QCoreApplication::processEvents();
+}
+
 QPoint ViewHarness::ClientPoint(QPoint outer) const {
     return view_->viewport()->mapFromGlobal(view_->mapToGlobal(outer));
 }

@@ -37,6 +37,9 @@ public:
     QTreeWidgetItem *Node(const QString &path) const;
     QString NodePath(const QTreeWidgetItem *node) const;
 
+    // Moves the window onto the screen at `topLeft` and waits until it shows there.
+    void MoveWindowTo(QPoint topLeft);
+
     // Mouse input at a point of the view's outer rectangle (its frame included).
     void MoveTo(QPoint outer);
     void ClickAt(QPoint outer);

@@ -38,7 +38,7 @@ bool ShowsCursor(const CLumoraView &view, int id) {
 struct ZoneCase {
     int pictureWidth, pictureHeight;
     QPoint at;  // in the view's outer rectangle
-    CLumoraView::Zone zone;
+    ClickZone zone;
 };
 
 class ViewHitZone : public ::testing::TestWithParam<ZoneCase> {};
@@ -55,16 +55,16 @@ TEST_P(ViewHitZone, HalvesOfThePictureOrOfTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, ViewHitZone,
-    ::testing::Values(ZoneCase{200, 100, {50, 50}, CLumoraView::kZoneLeft},
-                      ZoneCase{200, 100, {100, 50}, CLumoraView::kZoneLeft},
-                      ZoneCase{200, 100, {101, 50}, CLumoraView::kZoneRight},
-                      ZoneCase{200, 100, {199, 99}, CLumoraView::kZoneRight},
-                      ZoneCase{200, 100, {200, 50}, CLumoraView::kZoneNone},   // right of it
-                      ZoneCase{200, 100, {150, 100}, CLumoraView::kZoneNone},  // below it
+    ::testing::Values(ZoneCase{200, 100, {50, 50}, ClickZone::Left},
+                      ZoneCase{200, 100, {100, 50}, ClickZone::Left},
+                      ZoneCase{200, 100, {101, 50}, ClickZone::Right},
+                      ZoneCase{200, 100, {199, 99}, ClickZone::Right},
+                      ZoneCase{200, 100, {200, 50}, ClickZone::None},   // right of it
+                      ZoneCase{200, 100, {150, 100}, ClickZone::None},  // below it
                       // Wider than the window: the window's halves; x < 0 counts from its right.
-                      ZoneCase{1000, 50, {300, 20}, CLumoraView::kZoneRight},
-                      ZoneCase{1000, 50, {-2, 20}, CLumoraView::kZoneRight},
-                      ZoneCase{1000, 50, {150, 20}, CLumoraView::kZoneLeft}));
+                      ZoneCase{1000, 50, {300, 20}, ClickZone::Right},
+                      ZoneCase{1000, 50, {-2, 20}, ClickZone::Right},
+                      ZoneCase{1000, 50, {150, 20}, ClickZone::Left}));
 
 TEST(ViewHitZoneStates, NoZoneWithoutAShownPicture) {
     TestFolder folder;
@@ -72,11 +72,9 @@ TEST(ViewHitZoneStates, NoZoneWithoutAShownPicture) {
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), Picture());
     harness.view().LoadPath(path);
     harness.view().LoadPath(folder.WriteFile(QStringLiteral("bad.jpg"), "x"));  // size kept
-    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)),
-              CLumoraView::kZoneNone);
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), ClickZone::None);
     harness.view().LoadPath(folder.path());
-    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)),
-              CLumoraView::kZoneNone);
+    EXPECT_EQ(harness.view().HitZone(harness.view().mapToGlobal(kLeftHalf)), ClickZone::None);
 }
 
 // Cursor and tip per half and neighbour situation.

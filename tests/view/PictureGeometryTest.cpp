@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "view/PictureGeometry.h"
+
+namespace {
+
+using Bar = PictureGeometry::Bar;
+
+struct GeometryCase {
+    const char *name;
+    qreal ratio;
+    QSize pixels, viewport;
+    QSizeF onScreen;
+    Bar across, down;  // shown, maximum, page, step; the page and bars count device pixels
+    std::vector<std::pair<QPoint, ClickZone>> zones;  // in the outer rectangle, 404 wide
+    QPoint scroll;
+    QPointF drawnAt;
+};
+
+void PrintTo(const GeometryCase &c, std::ostream *os) { *os << c.name; }
+
+class PictureGeometryTest : public ::testing::TestWithParam<GeometryCase> {};
+
+TEST_P(PictureGeometryTest, OnePicturePixelOnOneDevicePixel) {
+    const GeometryCase &c = GetParam();
+    const PictureGeometry geometry(c.pixels, c.ratio);
+    EXPECT_NEAR(geometry.OnScreen().width(), c.onScreen.width(), 0.01);
+    EXPECT_NEAR(geometry.OnScreen().height(), c.onScreen.height(), 0.01);
+    for (const auto &[bar, expected] : {std::pair{geometry.Horizontal(c.viewport.width()), c.across},
+                                        std::pair{geometry.Vertical(c.viewport.height()), c.down}}) {
+        EXPECT_EQ(bar.shown, expected.shown);
+        EXPECT_EQ(bar.maximum, expected.maximum);
+        EXPECT_EQ(bar.page, expected.page);
+        EXPECT_EQ(bar.step, expected.step);
+    }
+    for (const auto &[at, zone] : c.zones)
+        EXPECT_EQ(geometry.ZoneAt(at, 404), zone) << at.x() << "," << at.y();
+    const QRectF target = geometry.Target(c.scroll);
+    EXPECT_NEAR(target.x(), c.drawnAt.x(), 0.01);
+    EXPECT_NEAR(target.y(), c.drawnAt.y(), 0.01);
+    EXPECT_NEAR(target.width() * c.ratio, c.pixels.width(), 0.01);
+}
+
+constexpr auto L = ClickZone::Left, R = ClickZone::Right, N = ClickZone::None;
+
+INSTANTIATE_TEST_SUITE_P(
+    Ratios, PictureGeometryTest,
+    ::testing::Values(
+        GeometryCase{"SmallAtOne", 1, {200, 100}, {400, 300}, {200, 100},
+                     {false, 0, 400, 2}, {false, 0, 300, 1},
+                     {{{100, 50}, L}, {{101, 50}, R}, {{199, 99}, R}, {{200, 50}, N}, {{150, 100}, N}},
+                     {0, 0}, {0, 0}},
+        GeometryCase{"WideAtOne", 1, {1000, 50}, {400, 300}, {1000, 50},
+                     {true, 600, 400, 10}, {false, 0, 300, 1},
+                     {{{300, 20}, R}, {{402, 20}, R}, {{404, 20}, N}, {{150, 20}, L}},
+                     {30, 0}, {-30, 0}},
+        GeometryCase{"FillsTheViewAtTwo", 2, {800, 600}, {400, 300}, {400, 300},
+                     {false, 0, 800, 8}, {false, 0, 600, 6},
+                     {{{200, 10}, L}, {{201, 10}, R}, {{300, 150}, R}, {{400, 10}, N},
+                      {{10, 300}, N}, {{399, 299}, R}},
+                     {0, 0}, {0, 0}},
+        GeometryCase{"LargerAtOneAndAHalf", 1.5, {800, 600}, {400, 301}, {533.33, 400},
+                     {true, 200, 600, 8}, {true, 149, 451, 6},
+                     {{{202, 10}, L}, {{203, 10}, R}, {{403, 10}, R}, {{404, 10}, N},
+                      {{10, 399}, L}, {{10, 400}, N}},
+                     {7, 3}, {-4.667, -2}},
+        GeometryCase{"SmallAtOneAndAHalf", 1.5, {100, 60}, {400, 300}, {66.67, 40},
+                     {false, 0, 600, 1}, {false, 0, 450, 1},
+                     {{{33, 5}, L}, {{34, 5}, R}, {{66, 5}, R}, {{67, 5}, N}, {{10, 40}, N}},
+                     {0, 0}, {0, 0}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PictureGeometryTest, NoPictureHasNoZone) {
+    EXPECT_EQ(PictureGeometry(QSize(0, 0), 2).ZoneAt(QPoint(0, 0), 404), ClickZone::None);
+}
+
+}  // namespace

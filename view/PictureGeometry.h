@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPoint>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
+
+// Which half of the shown picture a point lies on.
+enum class ClickZone { None, Left, Right };
+
+// Where the shown picture lies in the view and what a point on it means. The picture is drawn
+// with one picture pixel on one device pixel, so its size on screen, in the widget's coordinates,
+// is its size in pixels divided by the device pixel ratio. The scroll bars count device pixels,
+// so that every scroll position puts the picture on whole device pixels.
+class PictureGeometry {
+public:
+    // One scroll bar: its range runs from 0 to `maximum`; hidden bars have none.
+    struct Bar {
+        bool shown = false;
+        int maximum = 0;
+        int page = 0;  // the visible extent, in device pixels
+        int step = 1;  // one line: a hundredth of the picture, at least one pixel
+    };
+
+    PictureGeometry(QSize pixels, qreal ratio);
+
+    QSizeF OnScreen() const;
+    // The half of the picture at `at`, relative to the view's outer rectangle (its frame
+    // included), which is `outerWidth` wide. The scroll positions do not count: a picture wider
+    // than the window has the window's halves, a narrower one its own; below the picture and
+    // right of it there is none.
+    ClickZone ZoneAt(QPoint at, int outerWidth) const;
+    // The bars for a viewport of `extent` in the widget's coordinates.
+    Bar Horizontal(int extent) const { return BarFor(pixels_.width(), extent); }
+    Bar Vertical(int extent) const { return BarFor(pixels_.height(), extent); }
+    // Where the whole picture is drawn, in the widget's coordinates, for the bars' positions.
+    QRectF Target(QPoint scroll) const;
+
+private:
+    Bar BarFor(int pixels, int extent) const;
+
+    QSize pixels_;
+    qreal ratio_;
+};
