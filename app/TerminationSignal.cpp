@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <csignal>
 
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "app/NoticeDialog.h"
 #include "app/StartupGuard.h"
 #include "app/TerminationSignal.h"
-#include "download/TransferShutdown.h"
 #include "platform/QtPrompter.h"
 #include "platform/QtTranslations.h"
+#include "platform/TransferShutdown.h"
 #include "platform/WorkingFolder.h"
 
 // The command line is ignored, Qt's own options aside. A normal close ends with exit code 1;

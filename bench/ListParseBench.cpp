@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "download/ListBuilder.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

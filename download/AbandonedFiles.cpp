@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "download/TransferShutdown.h"
 #include "platform/DirectoryListing.h"
+#include "platform/TransferShutdown.h"
 
 namespace {
 

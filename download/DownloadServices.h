@@ -5,9 +5,9 @@
 #include <string>
 
 #include "download/DownloadProgress.h"
-#include "download/DownloadTask.h"
 #include "download/DownloadWorker.h"
-#include "download/ListBuilder.h"
+#include "service/DownloadTask.h"
+#include "service/ListBuilder.h"
 
 // What the download command reaches outside the program: the list call that fills a batch and
 // the start of the two workers. Tests replace them; the defaults are the real ones.

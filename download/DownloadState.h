@@ -3,7 +3,7 @@
 #include <QtGlobal>
 #include <memory>
 
-#include "download/DownloadTask.h"
+#include "service/DownloadTask.h"
 
 // What the frame keeps of the current or last download between the command and its timer.
 struct DownloadState {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <thread>
 
-#include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
-#include "download/ListBuilder.h"
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
+#include "service/CurlHandle.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "download/DownloadTask.h"
 #include "download/RetryPolicy.h"
+#include "service/DownloadTask.h"
 
 struct DownloadProgress;
 

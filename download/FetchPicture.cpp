@@ -8,10 +8,10 @@
 #include <cerrno>
 
 #include "download/DownloadProgress.h"
-#include "download/PictureTest.h"
-#include "download/TransferFailure.h"
-#include "download/TransferShutdown.h"
+#include "picture/PictureTest.h"
 #include "platform/FileNames.h"
+#include "platform/TransferShutdown.h"
+#include "service/TransferFailure.h"
 
 namespace {
 

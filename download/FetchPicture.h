@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/PictureRule.h"
+#include "picture/PictureRule.h"
 
 struct DownloadProgress;
 class UnfinishedFile;

@@ -18,8 +18,8 @@ public:
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode,
                QIcon::State state) override {
         if (mode == QIcon::Disabled) {  // the style's greyed form of the drawing
-            painter->drawPixmap(rect, pixmap(rect.size() * painter->device()->devicePixelRatioF(),
-                                             mode, state));
+            painter->drawPixmap(
+                rect, pixmap(rect.size() * painter->device()->devicePixelRatioF(), mode, state));
             return;
         }
         painter->save();

@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 
 bool StartDetachedProcess(const QString &program, const QStringList &arguments,
                           const QString &workingFolder) {

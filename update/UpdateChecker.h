@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "download/DownloadTask.h"
+#include "service/DownloadTask.h"
 #include "update/UpdateServices.h"
 
 class Prompter;

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <thread>
 
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 #include "update/UpdateChecker.h"
 #include "update/UpdateCommandHost.h"
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "download/FetchPicture.h"
-#include "download/PictureListService.h"
 #include "platform/WorkingFolder.h"
+#include "service/PictureListService.h"
 
 namespace {
 

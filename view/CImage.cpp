@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "view/PictureFormats.h"
+#include "picture/PictureFormats.h"
 
 ViewPicture DecodeViewPicture(const QString &path) {
     DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural);

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-#include "platform/PictureRule.h"
+#include "picture/PictureRule.h"
 
 class QPainter;
 

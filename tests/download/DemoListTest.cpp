@@ -6,8 +6,8 @@
 #include "DemoAnswers.h"
 #include "DemoCatalog.h"
 #include "ListScrambler.h"
-#include "download/LinkDescrambler.h"
-#include "download/ListBuilder.h"
+#include "service/LinkDescrambler.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

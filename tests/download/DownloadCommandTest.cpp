@@ -14,7 +14,7 @@
 #include "app/MainFrame.h"
 #include "download/DownloadCommand.h"
 #include "download/DownloadProgress.h"
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 #include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"

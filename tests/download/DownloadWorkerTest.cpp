@@ -7,7 +7,7 @@
 #include "LoopbackPictureServer.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadWorker.h"
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -16,9 +16,9 @@
 #include "FetchEnd.h"
 #include "LoopbackPictureServer.h"
 #include "download/AbandonedFiles.h"
-#include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
+#include "service/CurlHandle.h"
 #include "support/ScratchMount.h"
 #include "support/TestFolders.h"
 

@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "LoopbackPictureServer.h"
-#include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
-#include "download/ListBuilder.h"
-#include "download/PictureTest.h"
 #include "download/SaveFailures.h"
+#include "picture/PictureTest.h"
+#include "service/CurlHandle.h"
+#include "service/ListBuilder.h"
 #include "support/ScratchMount.h"
 #include "support/TestFolders.h"
 

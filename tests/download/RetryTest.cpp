@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "download/RetryPolicy.h"
-#include "download/TransferFailure.h"
+#include "service/TransferFailure.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <thread>
 
 #include "LoopbackPictureServer.h"
-#include "download/CurlHandle.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
+#include "service/CurlHandle.h"
 #include "support/TestFolders.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <ctime>
 
 #include "FuzzSupport.h"
-#include "download/LinkDescrambler.h"
-#include "download/ListBuilder.h"
+#include "service/LinkDescrambler.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

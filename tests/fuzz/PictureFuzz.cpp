@@ -2,8 +2,8 @@
 #include <QGuiApplication>
 
 #include "FuzzSupport.h"
-#include "download/PictureTest.h"
-#include "platform/PictureRule.h"
+#include "picture/PictureRule.h"
+#include "picture/PictureTest.h"
 #include "view/CImage.h"
 
 namespace {

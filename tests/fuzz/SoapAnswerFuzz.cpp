@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "download/PictureListService.h"
+#include "service/PictureListService.h"
 
 namespace {
 

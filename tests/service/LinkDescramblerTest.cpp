@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TestScrambler.h"
-#include "download/LinkDescrambler.h"
+#include "service/LinkDescrambler.h"
 
 namespace {
 

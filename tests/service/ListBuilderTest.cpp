@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TestScrambler.h"
-#include "download/ListBuilder.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

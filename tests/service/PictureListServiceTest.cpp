@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "TestScrambler.h"
-#include "download/LinkDescrambler.h"
-#include "download/ListBuilder.h"
-#include "download/PictureListService.h"
+#include "service/LinkDescrambler.h"
+#include "service/ListBuilder.h"
+#include "service/PictureListService.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "download/DownloadTask.h"
+#include "service/DownloadTask.h"
 #include "update/UpdateServices.h"
 
 // Stands in for the version list and the file transfers: answers with `list`, records every

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 #include "support/TestFolders.h"
 #include "update/HandOver.h"
 

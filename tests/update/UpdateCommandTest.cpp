@@ -12,7 +12,7 @@
 
 #include "FakeUpdateService.h"
 #include "app/MainFrame.h"
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 #include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "PictureFiles.h"
-#include "download/PictureTest.h"
+#include "picture/PictureTest.h"
 #include "support/TestFolders.h"
 #include "view/CImage.h"
 

@@ -27,7 +27,8 @@ const bool kTwoScreens = [] {
         {"name": "ordinary", "x": 0, "y": 0, "width": 1000, "height": 800, "dpr": 1},
         {"name": "scaled", "x": 1000, "y": 0, "width": 2000, "height": 1600, "dpr": 2}]})";
     std::atexit([] { std::filesystem::remove(ScreensFile()); });
-    return qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QByteArray::fromStdString(ScreensFile()));
+    return qputenv("QT_QPA_PLATFORM",
+                   "offscreen:configfile=" + QByteArray::fromStdString(ScreensFile()));
 }();
 
 // The viewport's device pixels against the picture's own pixels from `from` on.

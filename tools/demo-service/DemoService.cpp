@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "PictureArt.h"
-#include "download/LinkDescrambler.h"
+#include "service/LinkDescrambler.h"
 
 namespace {
 

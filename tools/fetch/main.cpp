@@ -17,13 +17,13 @@
 #include "download/AbandonedFiles.h"
 #include "download/DownloadProgress.h"
 #include "download/DownloadWorker.h"
-#include "download/ListBuilder.h"
 #include "download/RetryPolicy.h"
-#include "download/TransferShutdown.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/SettingsStore.h"
+#include "platform/TransferShutdown.h"
 #include "platform/WorkingFolder.h"
+#include "service/ListBuilder.h"
 
 namespace {
 

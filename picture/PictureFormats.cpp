@@ -1,4 +1,4 @@
-#include "view/PictureFormats.h"
+#include "picture/PictureFormats.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "download/LinkDescrambler.h"
+#include "service/LinkDescrambler.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "download/TransferFailure.h"
+#include "service/TransferFailure.h"
 
 bool MayPassLater(CURLcode result, long httpStatus) {
     switch (result) {

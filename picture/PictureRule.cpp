@@ -1,4 +1,4 @@
-#include "platform/PictureRule.h"
+#include "picture/PictureRule.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,9 +11,9 @@
 #include <new>
 #include <vector>
 
-#include "platform/ColourJpeg.h"
+#include "picture/ColourJpeg.h"
+#include "picture/JpegStructure.h"
 #include "platform/FileNames.h"
-#include "platform/JpegStructure.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/ColourJpeg.h"
+#include "picture/ColourJpeg.h"
 
 #include <turbojpeg.h>
 

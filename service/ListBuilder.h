@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "download/DownloadTask.h"
-#include "download/PictureListService.h"
+#include "service/DownloadTask.h"
+#include "service/PictureListService.h"
 
 // A batch never holds more tasks than the signed 16-bit progress counter can count.
 inline constexpr std::size_t kMaxBatchTasks = 32767;

@@ -1,13 +1,13 @@
-#include "download/PictureListService.h"
+#include "service/PictureListService.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "download/CurlHandle.h"
-#include "download/TransferFailure.h"
 #include "platform/Utf8.h"
+#include "service/CurlHandle.h"
+#include "service/TransferFailure.h"
 #include "soapwebserviceHttpBindingProxy.h"
 #include "webserviceHttpBinding.nsmap"  // the runtime's global namespace table
 

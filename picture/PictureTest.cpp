@@ -1,8 +1,8 @@
-#include "download/PictureTest.h"
+#include "picture/PictureTest.h"
 
 #include <cstdint>
 
-#include "platform/PictureRule.h"
+#include "picture/PictureRule.h"
 
 int PixelsToHimetric(int pixels) {
     constexpr std::int64_t kHimetricPerInch = 2540;

@@ -1,9 +1,9 @@
-#include "download/ListBuilder.h"
+#include "service/ListBuilder.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "download/LinkDescrambler.h"
+#include "service/LinkDescrambler.h"
 
 namespace {
 

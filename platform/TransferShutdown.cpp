@@ -1,4 +1,4 @@
-#include "download/TransferShutdown.h"
+#include "platform/TransferShutdown.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

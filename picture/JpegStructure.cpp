@@ -1,4 +1,4 @@
-#include "platform/JpegStructure.h"
+#include "picture/JpegStructure.h"
 
 #include <unistd.h>
 
