@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "download/DownloadServices.h"
+#include "download/DownloadSession.h"
 #include "platform/SettingsStore.h"
 #include "platform/StorageKind.h"
 #include "update/UpdateServices.h"
@@ -31,8 +31,8 @@ struct FrameEnvironment {
                        const QString &workingFolder)>
         startScript;
     std::function<void(int exitCode)> endProcess;
-    // The picture list call and the start of the download workers.
-    DownloadServices downloadServices;
+    // The picture list call and the download workers.
+    DownloadSession::Services downloadServices = DownloadSession::Services::Real();
 
     // The real platform, with `prompter` as the dialogs.
     static FrameEnvironment Real(Prompter *prompter);

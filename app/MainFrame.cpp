@@ -5,38 +5,43 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/FirstRunPrompts.h"
 #include "app/NoticeDialog.h"
 #include "app/ProportionalSplitter.h"
-#include "download/DownloadCommand.h"
-#include "platform/DirectoryListing.h"
+#include "download/DownloadSession.h"
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
-#include "resources/CommandIds.h"
 #include "resources/FrameResources.h"
-#include "resources/MenuActions.h"
+#include "service/PictureList.h"
 #include "tree/DownloadFolderChoice.h"
 #include "tree/FolderCommands.h"
 #include "tree/FolderTree.h"
-#include "update/UpdateCommand.h"
-#include "view/CLumoraView.h"
+#include "update/HandOver.h"
+#include "update/UpdateCheck.h"
+#include "view/PictureBrowser.h"
+#include "view/PictureView.h"
 
 namespace {
 
 constexpr int kInitialSplitProportion = 2500;  // parts of 10000: 25 %
 constexpr int kToolbarButtonWidth = 46;
 constexpr int kToolbarLeadingSeparator = 4;
+constexpr int kProgressBarLeft = 100;  // the status text keeps the part's first 100 pixels
+constexpr std::chrono::milliseconds kProgressInterval(2000);
+constexpr int kUpdateCheckDelayMs = 20000;
 constexpr char kContactAddress[] = "lumora@lumora.local";
 
-QAction *CommandAction(const QString &text, int id, QObject *parent) {
+QAction *CommandAction(const QString &text, Command command, QObject *parent) {
     auto *action = new QAction(text, parent);
-    action->setProperty(kCommandIdProperty, id);
+    action->setData(static_cast<int>(command));
     return action;
 }
 
@@ -55,7 +60,7 @@ QWidget *TitledPane(const QString &title, QWidget *client) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(FrameEnvironment env) : env_(std::move(env)) {
+MainFrame::MainFrame(FrameEnvironment env) : env_(std::move(env)) {
     setWindowTitle(QStringLiteral("Lumora"));
     setWindowIcon(FrameIcon());
     setContextMenuPolicy(Qt::NoContextMenu);  // right clicks on the bars do nothing
@@ -64,48 +69,48 @@ CMainFrame::CMainFrame(FrameEnvironment env) : env_(std::move(env)) {
         resize(screen->availableSize() * 3 / 4);
 }
 
-CMainFrame::~CMainFrame() = default;
+MainFrame::~MainFrame() = default;
 
-bool CMainFrame::Create() {
+bool MainFrame::Create() {
     if (!env_.prompter) return false;
     BuildToolbar();
     BuildStatusBar();
     BuildPanes();
     BuildMenu();
     BuildRoutingTable();
+    WireDownload();
 
     RunFirstRunPrompts(this, env_);
     // A missing download root must be chosen before anything goes on.
     const bool rootChosen = !PathExists(StoredDownloadRoot());
     if (rootChosen) ChooseDownloadFolder(true);
 
+    updateCheck_ = new UpdateCheck(*env_.prompter, env_.updateServices, this);
     updateTimer_ = new QTimer(this);
-    updateTimer_->setInterval(kUpdateTimerMs);
-    connect(updateTimer_, &QTimer::timeout, this, [this] { OnUpdateTimer(*this); });
+    updateTimer_->setInterval(kUpdateCheckDelayMs);
+    connect(updateTimer_, &QTimer::timeout, this, &MainFrame::CheckVersionSilently);
     updateTimer_->start();
-    progressTimer_ = new QTimer(this);
-    progressTimer_->setInterval(kProgressTimerMs);
-    connect(progressTimer_, &QTimer::timeout, this, [this] { OnProgressTimer(*this); });
 
-    view_->m_pTree = tree_;
     // A root chosen just now stays for the whole run, even when its setting could not be written.
     if (!rootChosen) tree_->SetDownloadRoot(StoredDownloadRoot());
     tree_->RefreshFolderNode(nullptr, QString());
     tree_->setCurrentItem(tree_->RootNode());
-    view_->LoadPath(state_.downloadRoot);
+    browser_->Show(state_.downloadRoot);
 
     ApplyTipsSetting();
     return true;
 }
 
-QString CMainFrame::StoredDownloadRoot() const { return ::StoredDownloadRoot(env_.settings); }
+QString MainFrame::StoredDownloadRoot() const { return ::StoredDownloadRoot(env_.settings); }
 
-void CMainFrame::ChooseDownloadFolder(bool mustChoose) {
-    OnChooseDownloadFolder(mustChoose, *tree_, {*env_.prompter, env_.settings, env_.storageKind},
+void MainFrame::ChooseDownloadFolder(bool mustChoose) {
+    ::ChooseDownloadFolder(mustChoose, *tree_, {*env_.prompter, env_.settings, env_.storageKind},
                            this);
 }
 
-void CMainFrame::BuildToolbar() {
+void MainFrame::Tell(const QString &text) { env_.prompter->Tell(this, text); }
+
+void MainFrame::BuildToolbar() {
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("toolbar"));
     toolbar_->setMovable(false);
@@ -115,22 +120,23 @@ void CMainFrame::BuildToolbar() {
     auto *separator = new QWidget(toolbar_);
     separator->setFixedWidth(kToolbarLeadingSeparator);
     toolbar_->addWidget(separator);
-    const auto &ids = ToolbarButtonIds();
-    for (size_t i = 0; i < ids.size(); ++i) {
+    const auto &commands = ToolbarCommands();
+    for (size_t i = 0; i < commands.size(); ++i) {
         // No text: a button's tooltip would fall back to it, and the buttons have none.
-        QAction *action = CommandAction(QString(), ids[i], toolbar_);
+        QAction *action = CommandAction(QString(), commands[i], toolbar_);
         action->setIcon(ToolbarIcon(static_cast<int>(i)));
-        connect(action, &QAction::triggered, this, [this, id = ids[i]] { RouteCommand(id); });
+        connect(action, &QAction::triggered, this,
+                [this, command = commands[i]] { RouteCommand(command); });
         toolbar_->addAction(action);
         if (QWidget *button = toolbar_->widgetForAction(action)) {
             button->setMinimumWidth(kToolbarButtonWidth);
-            button->setAccessibleName(CommandPrompt(ids[i]));
+            button->setAccessibleName(CommandPrompt(commands[i]));
         }
     }
     addToolBar(Qt::TopToolBarArea, toolbar_);
 }
 
-void CMainFrame::BuildStatusBar() {
+void MainFrame::BuildStatusBar() {
     statusPart_ = new QWidget;
     statusText_ = new QLabel(statusPart_);
     statusText_->setContentsMargins(2, 0, 2, 0);
@@ -146,7 +152,7 @@ void CMainFrame::BuildStatusBar() {
     statusBar()->setSizeGripEnabled(true);
 }
 
-bool CMainFrame::event(QEvent *event) {
+bool MainFrame::event(QEvent *event) {
     if (event->type() == QEvent::StatusTip) {
         // Only menu items show prompts, and only while their menu is open.
         if (openMenus_ > 0) ShowMenuPrompt(static_cast<QStatusTipEvent *>(event)->tip());
@@ -155,149 +161,125 @@ bool CMainFrame::event(QEvent *event) {
     return QMainWindow::event(event);
 }
 
-void CMainFrame::ShowMenuPrompt(const QString &prompt) {
+void MainFrame::ShowMenuPrompt(const QString &prompt) {
     menuPrompt_->setText(prompt);
     menuPrompt_->show();
     statusPart_->hide();
 }
 
-void CMainFrame::OnMenuOpened() { ++openMenus_; }
+void MainFrame::OnMenuOpened() { ++openMenus_; }
 
-void CMainFrame::OnMenuClosed() {
+void MainFrame::OnMenuClosed() {
     if (openMenus_ > 0 && --openMenus_ > 0) return;
     menuPrompt_->hide();
     menuPrompt_->clear();
     statusPart_->show();
 }
 
-void CMainFrame::BuildPanes() {
+void MainFrame::BuildPanes() {
     splitter_ = new ProportionalSplitter(kInitialSplitProportion, this);
     tree_ = new FolderTree(state_);
-    tree_->setObjectName(QStringLiteral("folderTree"));
     treePane_ = TitledPane(QStringLiteral("图片文件夹"), tree_);
-    view_ = new CLumoraView(*env_.prompter);
-    view_->setObjectName(QStringLiteral("pictureView"));
+    browser_ = new PictureBrowser(this);
+    view_ = new PictureView(*browser_, *env_.prompter);
     splitter_->addWidget(treePane_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
-    // The tree and the view meet here: a selected folder shows in the view, and the view's root
-    // and its pictures decoded ahead follow the tree.
-    tree_->SetPathLoader([view = view_](const QString &path) { view->LoadPath(path); });
-    connect(tree_, &FolderTree::refreshing, view_, &CLumoraView::ForgetPreloaded);
-    connect(tree_, &FolderTree::downloadRootChanged, view_,
-            [view = view_](const QString &root) { view->m_strRoot = root; });
-    tree_->SetCommandRouter([this](int id) { RouteCommand(id); });
+
+    // A selected folder shows in the view; a group step moves the tree's selection along; the
+    // view's root and its pictures decoded ahead follow the tree.
+    connect(tree_, &FolderTree::folderSelected, browser_, &PictureBrowser::ShowFolder);
+    connect(browser_, &PictureBrowser::groupEntered, tree_, &FolderTree::SelectSibling);
+    connect(tree_, &FolderTree::refreshing, browser_, &PictureBrowser::Forget);
+    connect(tree_, &FolderTree::downloadRootChanged, browser_, &PictureBrowser::SetRoot);
+    connect(browser_, &PictureBrowser::shown, this, [this] {
+        setWindowTitle(browser_->Caption());
+        MenuAction(Command::DeletePicture)->setEnabled(IsPicturePath(browser_->path()));
+    });
+    tree_->SetCommandRouter([this](Command command) { RouteCommand(command); });
 }
 
-void CMainFrame::BuildMenu() {
+void MainFrame::BuildMenu() {
     for (const MenuPopupResource &popup : FrameMenuResource()) {
         QMenu *menu = menuBar()->addMenu(popup.title);
         // While a menu is open the status bar shows the highlighted item's prompt alone.
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::OnMenuOpened);
-        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::OnMenuClosed);
+        connect(menu, &QMenu::aboutToShow, this, &MainFrame::OnMenuOpened);
+        connect(menu, &QMenu::aboutToHide, this, &MainFrame::OnMenuClosed);
         for (const MenuItemResource &item : popup.items) {
-            if (item.id == 0) {
+            if (item.command == Command::None) {
                 menu->addSeparator();
                 continue;
             }
-            QAction *action = CommandAction(item.text, item.id, this);
-            action->setProperty(kFrameMenuProperty, true);
-            action->setStatusTip(CommandPrompt(item.id));
-            action->setCheckable(item.id == ID_VIEW_TREEPANE || item.id == ID_SETTINGS_SHOW_TIPS);
-            connect(action, &QAction::triggered, this, [this, action, id = item.id] {
+            QAction *action = CommandAction(item.text, item.command, this);
+            action->setStatusTip(CommandPrompt(item.command));
+            action->setCheckable(item.command == Command::ToggleTreePane ||
+                                 item.command == Command::ToggleTips);
+            connect(action, &QAction::triggered, this, [this, action, command = item.command] {
                 // The handlers own the check marks: undo Qt's own toggle first.
                 if (action->isCheckable()) action->setChecked(!action->isChecked());
-                RouteCommand(id);
+                RouteCommand(command);
             });
             menu->addAction(action);
-            if (item.id == ID_VIEW_TREEPANE)  // the command state shows when the popup opens
+            menuActions_[item.command] = action;
+            if (item.command == Command::ToggleTreePane)  // the command state shows on opening
                 connect(menu, &QMenu::aboutToShow, this,
                         [this, action] { action->setChecked(treePaneChecked_); });
         }
     }
-    MenuAction(ID_VIEW_TREEPANE)->setChecked(true);
+    MenuAction(Command::ToggleTreePane)->setChecked(true);
 }
 
-void CMainFrame::BuildRoutingTable() {
-    routes_[ID_APP_EXIT] = [this] { OnExit(); };
-    routes_[ID_APP_ABOUT] = [this] { OnAbout(); };
-    routes_[ID_VIEW_TREEPANE] = [this] { OnToggleTreePane(); };
-    routes_[ID_EDIT_DELETE_PICTURE] = [this] { view_->OnDeletePicture(); };
-    routes_[ID_HELP_CONTENTS] = [this] { OnHelp(); };
-    routes_[ID_SETTINGS_SHOW_TIPS] = [this] { OnToggleTips(); };
-    routes_[ID_SETTINGS_DOWNLOAD_FOLDER] = [this] { ChooseDownloadFolder(false); };
-    routes_[ID_TREE_REFRESH] = [this] { OnRefreshFolder(*tree_); };
-    routes_[ID_TREE_DELETE] = [this] {
-        OnDeleteFolder(ID_TREE_DELETE, *tree_, *env_.prompter, this);
-    };
-    routes_[ID_EDIT_DELETE_FOLDER] = [this] {
-        OnDeleteFolder(ID_EDIT_DELETE_FOLDER, *tree_, *env_.prompter, this);
-    };
-    routes_[ID_ACTION_DOWNLOAD] = [this] { OnDownload(*this); };
-    routes_[ID_HELP_CHECK_VERSION] = [this] { OnCheckVersion(*this); };
+void MainFrame::BuildRoutingTable() {
+    routes_[Command::Exit] = [this] { Exit(); };
+    routes_[Command::About] = [this] { ShowAbout(); };
+    routes_[Command::ToggleTreePane] = [this] { ToggleTreePane(); };
+    routes_[Command::DeletePicture] = [this] { view_->DeleteShownPicture(); };
+    routes_[Command::Help] = [this] { OpenHelp(); };
+    routes_[Command::ToggleTips] = [this] { ToggleTips(); };
+    routes_[Command::ChooseDownloadFolder] = [this] { ChooseDownloadFolder(false); };
+    routes_[Command::RefreshTreeFolder] = [this] { RefreshSelectedFolder(*tree_); };
+    for (const Command command : {Command::DeleteFolder, Command::DeleteTreeFolder})
+        routes_[command] = [this, command] {
+            DeleteFolder(command, *tree_, *env_.prompter, this, download_->isRunning());
+        };
+    routes_[Command::Download] = [this] { StartDownload(); };
+    routes_[Command::CheckVersion] = [this] { CheckVersion(); };
 }
 
-void CMainFrame::RouteCommand(int id) {
-    const auto route = routes_.find(id);
+void MainFrame::RouteCommand(Command command) {
+    const auto route = routes_.find(command);
     if (route != routes_.end()) route->second();
 }
 
-QAction *CMainFrame::MenuAction(int id) const { return FindFrameMenuAction(this, id); }
-
-QString CMainFrame::ReadSetting(const QString &key, int capacity) {
-    return env_.settings.ReadSetting(key, capacity);
+QAction *MainFrame::MenuAction(Command command) const {
+    const auto action = menuActions_.find(command);
+    return action == menuActions_.end() ? nullptr : action->second;
 }
 
-void CMainFrame::ShowNotice() { ShowNoticeDialog(*env_.prompter, env_.settings, this); }
-
-bool CMainFrame::IsDownloadRunning() { return ::IsDownloadRunning(this); }
-
-void CMainFrame::ShowDownloadFolder(const QString &dateFolder, bool created) {
-    tree_->ShowDownloadFolder(dateFolder, created);
-}
-
-void CMainFrame::RefreshDownloadFolder() { tree_->RefreshDownloadFolder(); }
-
-void CMainFrame::SetDownloadRunning(bool running) {
-    view_->EnableFrameMenuItem(ID_ACTION_DOWNLOAD, running ? MF_GRAYED : MF_ENABLED);
-}
-
-bool CMainFrame::StartScript(const QString &program, const QStringList &arguments,
-                             const QString &workingFolder) {
-    return env_.startScript && env_.startScript(program, arguments, workingFolder);
-}
-
-void CMainFrame::EndProcess(int exitCode) {
-    if (env_.endProcess) env_.endProcess(exitCode);
-}
-
-void CMainFrame::SetStatusText(const QString &text) {
+void MainFrame::SetStatusText(const QString &text) {
     statusText_->setText(text);
     statusText_->repaint();
 }
 
-QString CMainFrame::StatusText() const { return statusText_->text(); }
+QString MainFrame::StatusText() const { return statusText_->text(); }
 
-void CMainFrame::OnIdle() {
-    if (QAction *treePane = MenuAction(ID_VIEW_TREEPANE)) treePane->setChecked(treePaneChecked_);
-}
+void MainFrame::OnIdle() { MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_); }
 
-void CMainFrame::ApplyTipsSetting() {
+void MainFrame::ApplyTipsSetting() {
     const bool tipsOn =
         env_.settings.ReadSetting(QStringLiteral("showTip"), 2) != QStringLiteral("0");
-    view_->m_bShowTip = tipsOn;
-    view_->SetTipsActive(tipsOn);
-    MenuAction(ID_SETTINGS_SHOW_TIPS)->setChecked(tipsOn);
+    view_->SetTipsShown(tipsOn);
+    MenuAction(Command::ToggleTips)->setChecked(tipsOn);
 }
 
-void CMainFrame::closeEvent(QCloseEvent *event) {
+void MainFrame::closeEvent(QCloseEvent *event) {
     event->accept();
     emit closed();
 }
 
-void CMainFrame::OnExit() {
-    if (IsDownloadRunning()) {
+void MainFrame::Exit() {
+    if (download_->isRunning()) {
         const Answer answer =
             env_.prompter->ShowMessage(this, {QStringLiteral("正在下载，确定要关闭吗？"), QString(),
                                               Buttons::YesNo, Icon::Question});
@@ -306,28 +288,103 @@ void CMainFrame::OnExit() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void CMainFrame::OnAbout() {
+void MainFrame::ShowAbout() {
     env_.prompter->ShowMessage(
         this, {QStringLiteral("Lumora1.00\n\n") + QString::fromLatin1(kContactAddress),
                QStringLiteral("关于"), Buttons::Ok, Icon::None});
 }
 
-void CMainFrame::OnHelp() {
+void MainFrame::OpenHelp() {
     if (env_.openHelp) env_.openHelp();
 }
 
-void CMainFrame::OnToggleTreePane() {
+void MainFrame::ToggleTreePane() {
     treePane_->setVisible(!treePane_->isVisibleTo(this));
     treePaneChecked_ = treePane_->isVisibleTo(this);
-    MenuAction(ID_VIEW_TREEPANE)->setChecked(treePaneChecked_);
+    MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_);
 }
 
-void CMainFrame::OnToggleTips() {
-    QAction *tips = MenuAction(ID_SETTINGS_SHOW_TIPS);
+void MainFrame::ToggleTips() {
+    QAction *tips = MenuAction(Command::ToggleTips);
     const bool turnOn = !tips->isChecked();
     tips->setChecked(turnOn);
-    view_->m_bShowTip = turnOn;
-    view_->SetTipsActive(turnOn);
+    view_->SetTipsShown(turnOn);
     env_.settings.WriteSetting(QStringLiteral("showTip"),
                                turnOn ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainFrame::WireDownload() {
+    download_ = new DownloadSession(env_.downloadServices, kProgressInterval, this);
+    // While a download runs the menu's item is greyed; the toolbar's button stays as it is.
+    connect(download_, &DownloadSession::dateFolderReady, this,
+            [this](const QString &dateFolder, bool created) {
+                MenuAction(Command::Download)->setEnabled(false);
+                tree_->ShowDownloadFolder(dateFolder, created);
+            });
+    connect(download_, &DownloadSession::progressed, this, &MainFrame::ShowDownloadProgress);
+    connect(download_, &DownloadSession::finished, this, &MainFrame::EndDownload);
+}
+
+void MainFrame::StartDownload() {
+    if (download_->isRunning()) {
+        Tell(QStringLiteral("下载已经开始"));
+        return;
+    }
+    if (env_.settings.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty())
+        ShowNoticeDialog(*env_.prompter, env_.settings, this);
+    switch (download_->Begin(state_.downloadRoot, env_.now().date())) {
+        case DownloadSession::Start::Started:
+            break;
+        case DownloadSession::Start::AlreadyRunning:
+            return;
+        case DownloadSession::Start::NoConnection:
+            Tell(QStringLiteral("无法连接到服务器"));
+            return;
+        case DownloadSession::Start::NoTasks:
+            Tell(QStringLiteral("获取列表失败"));
+            return;
+    }
+    SetStatusText(QStringLiteral("正在下载"));
+    delete progressBar_;  // each download shows a bar of its own
+    progressBar_ = new QProgressBar(statusPart_);
+    progressBar_->setTextVisible(false);
+    const QRect area = statusPart_->rect();
+    progressBar_->setGeometry(kProgressBarLeft, area.top(),
+                              std::max(0, area.right() + 1 - kProgressBarLeft), area.height());
+    progressBar_->setRange(0,
+                           static_cast<int>(std::min(download_->batch().size(), kMaxBatchTasks)));
+    progressBar_->setValue(0);
+    progressBar_->show();
+}
+
+void MainFrame::ShowDownloadProgress(const ProgressReading &reading, bool newFolders) {
+    if (newFolders) tree_->RefreshDownloadFolder();
+    SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
+    // Out-of-range positions are clamped to the bar's range, not ignored.
+    progressBar_->setValue(
+        std::clamp(reading.furthest + 1, progressBar_->minimum(), progressBar_->maximum()));
+}
+
+void MainFrame::EndDownload(const ProgressReading &reading, const SaveReport &report) {
+    tree_->RefreshDownloadFolder();
+    progressBar_->setValue(reading.batchSize);
+    SetStatusText(QStringLiteral("下载完毕"));
+    MenuAction(Command::Download)->setEnabled(true);
+    const QString unsaved = UnsavedText(report);
+    if (!unsaved.isEmpty()) Tell(unsaved);
+}
+
+void MainFrame::CheckVersion() {
+    if (updateCheck_->state() == UpdateCheck::State::Running) return;
+    // No silent check follows a check from the menu.
+    if (updateCheck_->state() == UpdateCheck::State::NotStarted) updateTimer_->stop();
+    if (!updateCheck_->CheckNow()) return;
+    const ScriptStart script = UpdateScriptStart();
+    if (env_.startScript) env_.startScript(script.program, script.arguments, script.workingFolder);
+    if (env_.endProcess) env_.endProcess(0);
+}
+
+void MainFrame::CheckVersionSilently() {
+    updateTimer_->stop();  // it fires once
+    updateCheck_->CheckInBackground();
 }

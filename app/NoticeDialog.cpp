@@ -36,7 +36,7 @@ QString StandardOkText() {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(QWidget *owner) : QDialog(owner) {
+NoticeDialog::NoticeDialog(QWidget *owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("提示"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -63,11 +63,11 @@ CAboutDlg::CAboutDlg(QWidget *owner) : QDialog(owner) {
     ok->setFocus();
 }
 
-bool CAboutDlg::IsDontShowAgainTicked() const { return dontShowAgain_->isChecked(); }
+bool NoticeDialog::IsDontShowAgainTicked() const { return dontShowAgain_->isChecked(); }
 
-void CAboutDlg::reject() {}
+void NoticeDialog::reject() {}
 
-void CAboutDlg::closeEvent(QCloseEvent *event) {
+void NoticeDialog::closeEvent(QCloseEvent *event) {
     if (!closingWithOk_) event->ignore();
 }
 
@@ -77,7 +77,7 @@ void ShowNoticeDialog(Prompter &prompter, const SettingsStore &settings, QWidget
 }
 
 bool RunNoticeDialog(QWidget *owner) {
-    CAboutDlg dialog(owner);
+    NoticeDialog dialog(owner);
     dialog.exec();
     return dialog.IsDontShowAgainTicked();
 }

@@ -9,10 +9,10 @@ class SettingsStore;
 // The notice dialog shown before a download: "程序将暂时失去响应" and the check box
 // "以后不再提示". OK (the standard button text, 确定 with Qt's Chinese translation) is the only
 // way out; Escape and the close box leave it open.
-class CAboutDlg : public QDialog {
+class NoticeDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget *owner = nullptr);
+    explicit NoticeDialog(QWidget *owner = nullptr);
     bool IsDontShowAgainTicked() const;
 
     void reject() override;  // Escape does nothing

@@ -27,12 +27,12 @@ int main(int argc, char *argv[]) {
     EnterWorkingFolder();  // the installed program started from a menu works in its per-user folder
 
     QtPrompter prompter(RunNoticeDialog);
-    CMainFrame frame(FrameEnvironment::Real(&prompter));
+    MainFrame frame(FrameEnvironment::Real(&prompter));
     AcceleratorFilter accelerators(&frame);
     app.installEventFilter(&accelerators);
-    QObject::connect(&frame, &CMainFrame::closed, &app, [] { QCoreApplication::exit(1); });
+    QObject::connect(&frame, &MainFrame::closed, &app, [] { QCoreApplication::exit(1); });
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &frame, &CMainFrame::OnIdle);
+                     &frame, &MainFrame::OnIdle);
     CloseOnTerminationSignal(&frame);
 
     if (!frame.Create()) {

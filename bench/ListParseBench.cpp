@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "service/ListBuilder.h"
+#include "service/PictureList.h"
 
 namespace {
 

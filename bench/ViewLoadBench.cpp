@@ -1,8 +1,8 @@
 // The picture view on 4000 x 3000 JPEGs, each figure the median of several rounds:
-// - a cold LoadPath (neighbour search, decode, scroll set-up, paint) against libjpeg-turbo
+// - a cold show (neighbour search, decode, scroll set-up, paint) against libjpeg-turbo
 //   decoding the same file on its own: at most 1.2x;
 // - a step onto a preloaded neighbour, and a group step to the right and to the left onto the
-//   next or previous folder's preloaded picture, each against that cold LoadPath: at most 0.1x;
+//   next or previous folder's preloaded picture, each against that cold show: at most 0.1x;
 // - a step onto a preloaded neighbour in a folder of 20,000 pictures against the same step in a
 //   folder of 20 (small pictures, so that the folder's size is what differs): at most 1.5x;
 // - the resident memory after fifty steps: within four decoded copies and 60 MB of what it was
@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -31,7 +32,8 @@
 #include "support/ScriptedPrompter.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
-#include "view/CLumoraView.h"
+#include "view/PictureBrowser.h"
+#include "view/PictureView.h"
 
 namespace {
 
@@ -51,7 +53,8 @@ using Clock = std::chrono::steady_clock;
 struct Bench {
     QString photo, neighbour;       // two photos of one folder
     QString firstGroup, lastGroup;  // the photos of two sibling folders, in listing order
-    CLumoraView *view = nullptr;
+    PictureBrowser *browser = nullptr;
+    PictureView *view = nullptr;
     FolderTree *tree = nullptr;
     QString few, many;  // folders of kFewPictures and kManyPictures small pictures, "p <n>.jpg"
     std::vector<double> load, turbo, step, groupRight, groupLeft;  // seconds per sample
@@ -99,21 +102,21 @@ void Time(std::vector<double> &samples, Action action) {
 }
 
 void Expect(benchmark::State &state, const QString &shown) {
-    if (g.view->m_strPath != shown || g.view->m_image.IsNull())
+    if (g.browser->path() != shown || g.browser->picture().isNull())
         state.SkipWithError("the expected picture is not shown");
 }
 
-void BM_LoadPath(benchmark::State &state) {
+void BM_ShowCold(benchmark::State &state) {
     for (auto _ : state) {
         state.PauseTiming();
-        g.view->preloader().WaitIdle();  // nothing decodes beside the measured load
-        g.view->ForgetPreloaded();       // cold: nothing decoded ahead
+        g.browser->preloader().WaitIdle();  // nothing decodes beside the measured load
+        g.browser->Forget();                // cold: nothing decoded ahead
         state.ResumeTiming();
-        Time(g.load, [] { g.view->LoadPath(g.photo); });
+        Time(g.load, [] { g.browser->Show(g.photo); });
         Expect(state, g.photo);
     }
 }
-BENCHMARK(BM_LoadPath)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
+BENCHMARK(BM_ShowCold)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
 
 void BM_TurboJpegDecode(benchmark::State &state) {
     tjhandle decoder = tjInitDecompress();
@@ -147,21 +150,27 @@ void RunStep(benchmark::State &state, std::vector<double> &samples, QTreeWidgetI
         if (node)
             g.tree->setCurrentItem(node);
         else
-            g.view->LoadPath(from);
-        g.view->preloader().WaitIdle();
+            g.browser->Show(from);
+        g.browser->preloader().WaitIdle();
         state.ResumeTiming();
         Time(samples, step);
         Expect(state, to);
     }
 }
 
-// A click on the half at `x` of the view's width.
-void ClickAt(double x) {
-    g.view->OnLButtonDown(g.view->mapToGlobal(QPoint(int(g.view->width() * x), 20)));
+// A left click at the screen point `global`, as the view takes it.
+void Click(const QPoint &global) {
+    const QPoint local = g.view->viewport()->mapFromGlobal(global);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(g.view->viewport(), &press);
 }
 
+// A click on the half at `x` of the view's width.
+void ClickAt(double x) { Click(g.view->mapToGlobal(QPoint(int(g.view->width() * x), 20))); }
+
 void BM_StepOntoPreloaded(benchmark::State &state) {
-    RunStep(state, g.step, nullptr, g.neighbour, g.photo, [] { g.view->LoadPath(g.photo); });
+    RunStep(state, g.step, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
 }
 BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
@@ -170,8 +179,7 @@ void StepInFolder(benchmark::State &state, std::vector<double> &samples, const Q
                   int count) {
     const QString from = folder + QStringLiteral("/p %1.jpg").arg(count / 2);
     const QString to = folder + QStringLiteral("/p %1.jpg").arg(count / 2 + 1);
-    RunStep(state, samples, nullptr, from, to,
-            [] { g.view->OnLButtonDown(g.view->mapToGlobal(QPoint(300, 20))); });
+    RunStep(state, samples, nullptr, from, to, [] { Click(g.view->mapToGlobal(QPoint(300, 20))); });
 }
 
 void BM_StepInFewPictures(benchmark::State &state) {
@@ -227,8 +235,8 @@ QString MakePictureFolder(const QString &folder, int count) {
 // Resident memory after kMemorySteps steps through the photos, minus what it was before.
 double MemoryGrowthMb(long before) {
     const QString pictures[] = {g.photo, g.neighbour, g.firstGroup, g.lastGroup};
-    for (int i = 0; i < kMemorySteps; ++i) g.view->LoadPath(pictures[i % 4]);
-    g.view->preloader().WaitIdle();
+    for (int i = 0; i < kMemorySteps; ++i) g.browser->Show(pictures[i % 4]);
+    g.browser->preloader().WaitIdle();
     return (ResidentBytes() - before) / 1048576.0;
 }
 
@@ -258,7 +266,8 @@ int main(int argc, char **argv) {
 
     ScriptedPrompter prompter;
     QMainWindow window;
-    auto *view = new CLumoraView(prompter);
+    PictureBrowser browser;
+    auto *view = new PictureView(browser, prompter);
     window.setCentralWidget(view);
     window.resize(1000, 750);
     window.show();
@@ -267,13 +276,14 @@ int main(int argc, char **argv) {
     FrameState state;
     state.downloadRoot = root;
     FolderTree tree(state);
-    tree.SetPathLoader([view](const QString &path) { view->LoadPath(path); });
-    view->m_pTree = &tree;
-    view->m_strRoot = root;
+    QObject::connect(&tree, &FolderTree::folderSelected, &browser, &PictureBrowser::ShowFolder);
+    QObject::connect(&browser, &PictureBrowser::groupEntered, &tree, &FolderTree::SelectSibling);
+    browser.SetRoot(root);
     tree.RefreshFolderNode(nullptr, QString());
     tree.expandAll();
     tree.expandAll();  // the dated folder's children appear once it was opened
     g.view = view;
+    g.browser = &browser;
     g.tree = &tree;
 
     const long before = ResidentBytes();
@@ -285,18 +295,17 @@ int main(int argc, char **argv) {
         return 1;
 
     const double load = Median(g.load);
-    bool pass =
-        Report("Cold LoadPath against libjpeg-turbo", load, Median(g.turbo), kLoadLimitRatio);
-    pass &= Report("Step onto a preloaded neighbour against a cold LoadPath", Median(g.step), load,
+    bool pass = Report("Cold show against libjpeg-turbo", load, Median(g.turbo), kLoadLimitRatio);
+    pass &= Report("Step onto a preloaded neighbour against a cold show", Median(g.step), load,
                    kStepLimitRatio);
-    pass &= Report("Group step right onto a preloaded picture against a cold LoadPath",
+    pass &= Report("Group step right onto a preloaded picture against a cold show",
                    Median(g.groupRight), load, kStepLimitRatio);
-    pass &= Report("Group step left onto a preloaded picture against a cold LoadPath",
+    pass &= Report("Group step left onto a preloaded picture against a cold show",
                    Median(g.groupLeft), load, kStepLimitRatio);
     pass &= Report("Step in a folder of 20,000 pictures against one in a folder of 20",
                    Median(g.stepMany), Median(g.stepFew), kLargeFolderLimitRatio);
-    g.view->LoadPath(g.photo);
-    const double copyMb = view->m_image.image().sizeInBytes() / 1048576.0;
+    g.browser->Show(g.photo);
+    const double copyMb = browser.picture().sizeInBytes() / 1048576.0;
     const double growth = MemoryGrowthMb(before);
     const double memoryLimit = 4 * copyMb + kMemorySlackMb;
     std::printf(

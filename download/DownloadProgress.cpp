@@ -2,21 +2,8 @@
 
 #include <algorithm>
 
-void DownloadProgress::Reset() {
-    batchSize = 0;
-    nextIndex[0] = 0;
-    nextIndex[1] = 0;
-    keptCount = 0;
-    for (auto &count : unsavedCount) count = 0;
-}
-
 void DownloadProgress::CountUnsaved(int error) {
     ++unsavedCount[static_cast<int>(SaveFailureOf(error))];
-}
-
-DownloadProgress &ProcessDownloadProgress() {
-    static DownloadProgress progress;
-    return progress;
 }
 
 ProgressReading ReadProgress(const DownloadProgress &progress) {

@@ -5,21 +5,19 @@
 
 #include "download/SaveFailures.h"
 
-// Counters the two workers of a download publish and the progress display reads without a lock.
+// Counters the two workers of a download publish and its session reads without a lock.
 struct DownloadProgress {
     // Tasks of the running download; each worker sets it when it claims its number.
     std::atomic<std::int16_t> batchSize{0};
     // Index of the task each worker takes next: worker 0 the even ones, worker 1 the odd ones.
     std::atomic<std::int32_t> nextIndex[2] = {0, 0};
-    // Folders created by fetches since the process started; never reset.
+    // Folders created by the download's fetches.
     std::atomic<std::int16_t> newFolderCount{0};
     // Pictures of the running download kept under their names, and those that arrived but could
     // not be written, by SaveFailure.
     std::atomic<std::int32_t> keptCount{0};
     std::atomic<std::int32_t> unsavedCount[kSaveFailureKinds] = {};
 
-    // Clears everything but the new-folder count before a download starts.
-    void Reset();
     void CountUnsaved(int error);
 };
 
@@ -32,6 +30,3 @@ struct ProgressReading {
 };
 ProgressReading ReadProgress(const DownloadProgress &progress);
 SaveReport ReadSaveReport(const DownloadProgress &progress);
-
-// The process-wide counters.
-DownloadProgress &ProcessDownloadProgress();

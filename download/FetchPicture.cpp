@@ -16,7 +16,6 @@
 namespace {
 
 constexpr char kUserAgent[] = "FireFox";
-constexpr char kUpdateReferrer[] = "update";
 constexpr long kTransferTimeoutSeconds = 100;
 
 std::string FolderOfPath(const std::string &localPath) {
@@ -59,12 +58,6 @@ std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCo
     }
     if (!target.file->created() && !target.file->Create()) return 0;
     return target.file->Write(data, size) ? itemCount : 0;
-}
-
-bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
-                  std::string localPath) {
-    return FetchPicture(handle, std::move(remoteAddress), std::move(referrer), std::move(localPath),
-                        ProcessDownloadProgress());
 }
 
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,

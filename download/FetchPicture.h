@@ -28,18 +28,18 @@ struct FileSink {
 // passed its limit) aborts the transfer.
 std::size_t WriteToLazyFile(char *data, std::size_t itemSize, std::size_t itemCount, void *sink);
 
+// The referrer that marks the self-update's transfers, which skip the picture test.
+inline constexpr char kUpdateReferrer[] = "update";
+
 // Fetches "http://" + remoteAddress with `handle` into localPath. The folder of localPath is
-// created (one level; counted in the new-folder count when it was created). The data goes to an
-// unfinished file of this transfer's own in that folder, which gets the name localPath only when
-// the transfer completed within `maxBytes` and the file decodes as a picture of at least
-// 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete file
-// arrived (kept, or deleted as too small). False: no data, a cut-off or too long transfer, no
-// picture, or a file that could not be written, which is counted in the progress by its reason.
-bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
-                  std::string localPath);
-// The same, counting in `progress` instead of the process-wide counters. `mayPassLater`, when
-// given, tells whether a false result may turn out otherwise when tried again (see MayPassLater):
-// nothing was kept and the network or the server was not ready.
+// created (one level; counted in the progress's new-folder count when it was created). The data
+// goes to an unfinished file of this transfer's own in that folder, which gets the name localPath
+// only when the transfer completed within `maxBytes` and the file decodes as a picture of at
+// least 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete
+// file arrived (kept, or deleted as too small). False: no data, a cut-off or too long transfer,
+// no picture, or a file that could not be written, which is counted in `progress` by its reason.
+// `mayPassLater`, when given, tells whether a false result may turn out otherwise when tried
+// again (see MayPassLater): nothing was kept and the network or the server was not ready.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
                   std::string localPath, DownloadProgress &progress,
                   std::int64_t maxBytes = kMaxTransferBytes, bool *mayPassLater = nullptr);

@@ -31,4 +31,9 @@ public:
 
     // The notice dialog; closes only with OK. Returns whether "以后不再提示" was ticked.
     virtual bool ShowNotice(QWidget *owner) = 0;
+
+    // A plain message: no caption, an OK button, no icon.
+    void Tell(QWidget *owner, const QString &text) {
+        ShowMessage(owner, {text, QString(), Buttons::Ok, Icon::None});
+    }
 };

@@ -6,43 +6,43 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "resources/CommandIds.h"
 #include "resources/DrawnIcon.h"
 
 const std::vector<MenuPopupResource> &FrameMenuResource() {
     static const std::vector<MenuPopupResource> menu = {
-        {QStringLiteral("文件"), {{QString(), 0}, {QStringLiteral("关闭"), ID_APP_EXIT}}},
+        {QStringLiteral("文件"),
+         {{QString(), Command::None}, {QStringLiteral("关闭"), Command::Exit}}},
         {QStringLiteral("编辑"),
-         {{QStringLiteral("删除图片"), ID_EDIT_DELETE_PICTURE},
-          {QStringLiteral("删除文件夹"), ID_EDIT_DELETE_FOLDER}}},
-        {QStringLiteral("视图"), {{QStringLiteral("目录树"), ID_VIEW_TREEPANE}}},
-        {QStringLiteral("操作"), {{QStringLiteral("下载"), ID_ACTION_DOWNLOAD}}},
+         {{QStringLiteral("删除图片"), Command::DeletePicture},
+          {QStringLiteral("删除文件夹"), Command::DeleteFolder}}},
+        {QStringLiteral("视图"), {{QStringLiteral("目录树"), Command::ToggleTreePane}}},
+        {QStringLiteral("操作"), {{QStringLiteral("下载"), Command::Download}}},
         {QStringLiteral("设置"),
-         {{QStringLiteral("下载文件夹..."), ID_SETTINGS_DOWNLOAD_FOLDER},
-          {QStringLiteral("显示气泡提示"), ID_SETTINGS_SHOW_TIPS}}},
+         {{QStringLiteral("下载文件夹..."), Command::ChooseDownloadFolder},
+          {QStringLiteral("显示气泡提示"), Command::ToggleTips}}},
         {QStringLiteral("帮助"),
-         {{QStringLiteral("帮助"), ID_HELP_CONTENTS},
-          {QStringLiteral("检查新版本"), ID_HELP_CHECK_VERSION},
-          {QStringLiteral("关于..."), ID_APP_ABOUT}}},
+         {{QStringLiteral("帮助"), Command::Help},
+          {QStringLiteral("检查新版本"), Command::CheckVersion},
+          {QStringLiteral("关于..."), Command::About}}},
     };
     return menu;
 }
 
-const std::array<int, 4> &ToolbarButtonIds() {
-    static const std::array<int, 4> ids = {ID_ACTION_DOWNLOAD, ID_EDIT_DELETE_PICTURE,
-                                           ID_EDIT_DELETE_FOLDER, ID_APP_ABOUT};
-    return ids;
+const std::array<Command, 4> &ToolbarCommands() {
+    static const std::array<Command, 4> commands = {Command::Download, Command::DeletePicture,
+                                                    Command::DeleteFolder, Command::About};
+    return commands;
 }
 
-QString CommandPrompt(int id) {
-    switch (id) {
-        case ID_EDIT_DELETE_PICTURE:
+QString CommandPrompt(Command command) {
+    switch (command) {
+        case Command::DeletePicture:
             return QStringLiteral("删除图片");
-        case ID_EDIT_DELETE_FOLDER:
+        case Command::DeleteFolder:
             return QStringLiteral("删除文件夹");
-        case ID_ACTION_DOWNLOAD:
+        case Command::Download:
             return QStringLiteral("下载");
-        case ID_APP_ABOUT:
+        case Command::About:
             return QStringLiteral("关于");
         default:
             return QString();

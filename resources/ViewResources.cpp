@@ -4,8 +4,6 @@
 #include <QPixmap>
 #include <QPolygon>
 
-#include "resources/CommandIds.h"
-
 namespace {
 
 // A triangle with its base on the column `baseX` and its tip on `tipX`, centred on row 16.
@@ -15,23 +13,21 @@ QPolygon Triangle(int baseX, int tipX, int halfHeight) {
 
 }  // namespace
 
-QImage ViewCursorImage(int id) {
+QImage ViewCursorImage(StepCursor cursor) {
     std::vector<QPolygon> triangles;
-    switch (id) {
-        case IDC_CUR_NEXT_PICTURE:
+    switch (cursor) {
+        case StepCursor::NextPicture:
             triangles = {Triangle(9, 23, 11)};
             break;
-        case IDC_CUR_PREV_PICTURE:
+        case StepCursor::PreviousPicture:
             triangles = {Triangle(23, 9, 11)};
             break;
-        case IDC_CUR_NEXT_GROUP:
+        case StepCursor::NextGroup:
             triangles = {Triangle(3, 14, 9), Triangle(17, 28, 9)};
             break;
-        case IDC_CUR_PREV_GROUP:
+        case StepCursor::PreviousGroup:
             triangles = {Triangle(14, 3, 9), Triangle(28, 17, 9)};
             break;
-        default:
-            return QImage();
     }
     QImage image(kViewCursorSize, kViewCursorSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -43,16 +39,18 @@ QImage ViewCursorImage(int id) {
     return image;
 }
 
-QPoint ViewCursorHotSpot(int id) { return id == IDC_CUR_NEXT_GROUP ? QPoint(9, 12) : QPoint(0, 0); }
+QPoint ViewCursorHotSpot(StepCursor cursor) {
+    return cursor == StepCursor::NextGroup ? QPoint(9, 12) : QPoint(0, 0);
+}
 
-QCursor ViewCursor(int id) {
-    const QPoint hotSpot = ViewCursorHotSpot(id);
-    return QCursor(QPixmap::fromImage(ViewCursorImage(id)), hotSpot.x(), hotSpot.y());
+QCursor ViewCursor(StepCursor cursor) {
+    const QPoint hotSpot = ViewCursorHotSpot(cursor);
+    return QCursor(QPixmap::fromImage(ViewCursorImage(cursor)), hotSpot.x(), hotSpot.y());
 }
 
 const MenuPopupResource &ViewPopupMenuResource() {
-    static const MenuPopupResource menu = {
-        QStringLiteral("菜单"),
-        {{QStringLiteral("刷新"), ID_VIEW_REFRESH}, {QStringLiteral("删除"), ID_VIEW_DELETE}}};
+    static const MenuPopupResource menu = {QStringLiteral("菜单"),
+                                           {{QStringLiteral("刷新"), Command::RefreshView},
+                                            {QStringLiteral("删除"), Command::DeleteViewPicture}}};
     return menu;
 }

@@ -156,8 +156,6 @@ std::string ServiceEndpoint() {
     return LUMORA_DEFAULT_SERVICE_ENDPOINT;
 }
 
-std::optional<std::string> RequestPictureList() { return RequestPictureList(ServiceOptions{}); }
-
 std::optional<std::string> RequestPictureList(const ServiceOptions &options, CallOutcome *outcome) {
     const std::string endpoint = EndpointOf(options);
     SoapMessages messages;

@@ -27,7 +27,6 @@ std::string ServiceEndpoint();
 
 // The text of the `delete` answer's `out` (nested markup kept literally, escaped text decoded);
 // nullopt when `out` is absent or the call fails. Nothing is shown to the user.
-std::optional<std::string> RequestPictureList();
 std::optional<std::string> RequestPictureList(const ServiceOptions &options,
                                               CallOutcome *outcome = nullptr);
 

@@ -8,10 +8,6 @@
 
 namespace {
 
-void Inform(Prompter &prompter, QWidget *owner, const QString &text) {
-    prompter.ShowMessage(owner, {text, QString(), Buttons::Ok, Icon::None});
-}
-
 void RebuildAndSelectRoot(FolderTree &tree) {
     tree.RefreshFolderNode(nullptr, QString());
     tree.setCurrentItem(tree.RootNode());
@@ -19,8 +15,8 @@ void RebuildAndSelectRoot(FolderTree &tree) {
 
 }  // namespace
 
-void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
-                            QWidget *owner) {
+void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
+                          QWidget *owner) {
     Prompter &prompter = services.prompter;
     const std::function<StorageKind(const QString &)> storageKind =
         services.storageKind ? services.storageKind : StorageKindOf;
@@ -30,7 +26,7 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoic
             prompter.ChooseFolder(owner, QStringLiteral("将图片下载到哪个文件夹？"));
         if (!chosen) {
             if (mustChoose) {
-                Inform(prompter, owner, QStringLiteral("请选择将图片下载到哪个文件夹"));
+                prompter.Tell(owner, QStringLiteral("请选择将图片下载到哪个文件夹"));
                 continue;
             }
             if (refused) RebuildAndSelectRoot(tree);
@@ -40,13 +36,13 @@ void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoic
         // cannot hold.
         if (chosen->isEmpty() || !IsFolder(*chosen) || chosen->contains(u'\n') ||
             chosen->contains(u'\r')) {
-            Inform(prompter, owner, QStringLiteral("设置的文件夹无效"));
+            prompter.Tell(owner, QStringLiteral("设置的文件夹无效"));
             refused = true;
             continue;
         }
         if (!IsAcceptedStorage(storageKind(*chosen))) {
-            Inform(prompter, owner, QStringLiteral("只能设定硬盘或可移动磁盘上的文件夹"));
-            Inform(prompter, owner, QStringLiteral("设置的文件夹无效"));
+            prompter.Tell(owner, QStringLiteral("只能设定硬盘或可移动磁盘上的文件夹"));
+            prompter.Tell(owner, QStringLiteral("设置的文件夹无效"));
             refused = true;
             continue;
         }

@@ -23,5 +23,5 @@ struct FolderChoiceServices {
 // the "path" setting; the tree is rebuilt from it and its root selected. With `mustChoose` the
 // chooser comes back after a cancel until a folder is accepted; without it a cancel changes
 // nothing (the tree is rebuilt once more only when a choice had been refused).
-void OnChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
-                            QWidget *owner);
+void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
+                          QWidget *owner);

@@ -3,17 +3,11 @@
 #include <QTreeWidgetItem>
 
 #include "platform/Prompter.h"
-#include "resources/CommandIds.h"
-#include "resources/MenuActions.h"
 #include "tree/FolderRemoval.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
 
 namespace {
-
-void Inform(Prompter &prompter, QWidget *owner, const QString &text) {
-    prompter.ShowMessage(owner, {text, QString(), Buttons::Ok, Icon::None});
-}
 
 QTreeWidgetItem *NextSelection(QTreeWidgetItem *target) {
     QTreeWidgetItem *holder = target->parent();
@@ -26,25 +20,26 @@ QTreeWidgetItem *NextSelection(QTreeWidgetItem *target) {
 
 }  // namespace
 
-void OnRefreshFolder(FolderTree &tree) {
+void RefreshSelectedFolder(FolderTree &tree) {
     QTreeWidgetItem *node = tree.currentItem();
     tree.state().popupNode = node;
     tree.RefreshFolderNode(node, tree.GetNodePath(node));
 }
 
-void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *owner) {
+void DeleteFolder(Command command, FolderTree &tree, Prompter &prompter, QWidget *owner,
+                  bool downloadRunning) {
     FrameState &state = tree.state();
-    if (command == ID_EDIT_DELETE_FOLDER) state.popupNode = tree.currentItem();
+    if (command == Command::DeleteFolder) state.popupNode = tree.currentItem();
     QTreeWidgetItem *target = state.popupNode;
     // Without a node the path is empty: the question is asked, and nothing can be removed.
     const QString path = tree.GetNodePath(target);
 
     if (path == state.downloadRoot || (target && !target->parent())) {
-        Inform(prompter, owner, QStringLiteral("不能删除根文件夹"));
+        prompter.Tell(owner, QStringLiteral("不能删除根文件夹"));
         return;
     }
-    if (path == state.downloadFolder && IsDownloadRunning(owner)) {
-        Inform(prompter, owner, QStringLiteral("正在下载图片到此文件夹中，请在下载完成后再删除"));
+    if (path == state.downloadFolder && downloadRunning) {
+        prompter.Tell(owner, QStringLiteral("正在下载图片到此文件夹中，请在下载完成后再删除"));
         return;
     }
     const Answer answer =
@@ -53,7 +48,7 @@ void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *
     if (answer != Answer::Yes) return;
 
     if (!RemoveFolderTree(path)) {
-        Inform(prompter, owner, QStringLiteral("删除文件夹失败"));
+        prompter.Tell(owner, QStringLiteral("删除文件夹失败"));
         return;
     }
     // Found again by its path: a refresh while the question was open may have replaced the node.

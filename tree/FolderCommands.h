@@ -1,14 +1,17 @@
 #pragma once
 
+#include "resources/Commands.h"
+
 class FolderTree;
 class Prompter;
 class QWidget;
 
-// ID_TREE_REFRESH: lists the selected node's folder again.
-void OnRefreshFolder(FolderTree &tree);
+// Command::RefreshTreeFolder: lists the selected node's folder again.
+void RefreshSelectedFolder(FolderTree &tree);
 
-// ID_EDIT_DELETE_FOLDER (the selected node) and ID_TREE_DELETE (the right-clicked node): removes
-// the node's folder for good after the guards and the confirmation, then selects the next
-// sibling, else the previous one, else the parent. `owner` is the frame: it owns the messages
-// and its menu tells whether a download runs.
-void OnDeleteFolder(int command, FolderTree &tree, Prompter &prompter, QWidget *owner);
+// Command::DeleteFolder (the selected node) and Command::DeleteTreeFolder (the right-clicked
+// node): removes the node's folder for good after the guards and the confirmation, then selects
+// the next sibling, else the previous one, else the parent. `owner` owns the messages; while
+// `downloadRunning`, the download's own dated folder is not removed.
+void DeleteFolder(Command command, FolderTree &tree, Prompter &prompter, QWidget *owner,
+                  bool downloadRunning);

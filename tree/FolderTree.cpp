@@ -4,14 +4,13 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/NameOrder.h"
-#include "resources/CommandIds.h"
-#include "resources/MenuActions.h"
 #include "tree/FrameState.h"
 #include "tree/SubFolderScan.h"
 
@@ -40,12 +39,12 @@ bool IsSameOrBelow(QTreeWidgetItem *item, const QTreeWidgetItem *ancestor) {
     return false;
 }
 
-// Menu 205: the tree's popup menu.
+// The tree's popup menu.
 void AddTreePopupItems(QMenu &menu) {
-    const std::pair<const char16_t *, int> items[] = {{u"刷新", ID_TREE_REFRESH},
-                                                      {u"删除", ID_TREE_DELETE}};
-    for (const auto &[text, id] : items)
-        menu.addAction(QString::fromUtf16(text))->setProperty(kCommandIdProperty, id);
+    const std::pair<const char16_t *, Command> items[] = {{u"刷新", Command::RefreshTreeFolder},
+                                                          {u"删除", Command::DeleteTreeFolder}};
+    for (const auto &[text, command] : items)
+        menu.addAction(QString::fromUtf16(text))->setData(static_cast<int>(command));
 }
 
 }  // namespace
@@ -64,9 +63,9 @@ FolderTree::FolderTree(FrameState &state, QWidget *parent) : QTreeWidget(parent)
     folderIcon_.addPixmap(open, QIcon::Selected);
 
     runPopup_ = [](QMenu &menu, const QPoint &at) { return menu.exec(at); };
-    connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::OnTreeItemExpanding);
+    connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::FillOnExpand);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
-        if (current) OnTreeSelChanged(current);
+        if (current) emit folderSelected(GetNodePath(current));
     });
 }
 
@@ -88,25 +87,11 @@ QTreeWidgetItem *FolderTree::InsertFolderNode(const QString &text, QTreeWidgetIt
 
     QTreeWidgetItem *holder = parent ? parent : invisibleRootItem();
     const int count = holder->childCount();
-    int index = count;
-    switch (position.kind) {
-        case NodePosition::First:
-            index = 0;
-            break;
-        case NodePosition::Last:
-            break;
-        case NodePosition::Sorted:
-            // Before the first sibling whose name comes after the new one.
-            for (int i = 0; i < count; ++i) {
-                if (UserNameOrder().Less(text, GetNodeText(holder->child(i)))) {
-                    index = i;
-                    break;
-                }
-            }
-            break;
-        case NodePosition::After:
-            if (const int at = holder->indexOfChild(position.after); at >= 0) index = at + 1;
-            break;
+    int index = position == NodePosition::First ? 0 : count;
+    if (position == NodePosition::Sorted) {
+        // Before the first sibling whose name comes after the new one.
+        for (int i = 0; i < count && index == count; ++i)
+            if (UserNameOrder().Less(text, GetNodeText(holder->child(i)))) index = i;
     }
     holder->insertChild(index, node);
     return node;
@@ -259,18 +244,20 @@ QTreeWidgetItem *FolderTree::FindNode(const QString &path) const {
     return node;
 }
 
-void FolderTree::OnTreeItemExpanding(QTreeWidgetItem *node) {
+void FolderTree::FillOnExpand(QTreeWidgetItem *node) {
     if (HasChildrenFlag(node) && node->childCount() == 0) FillFolderNode(node, QString());
 }
 
-void FolderTree::OnTreeSelChanged(QTreeWidgetItem *node) {
-    if (!node) return;
-    const QString folder = GetNodePath(node);
-    QString path = folder;
-    const auto pictures = ListFolder(folder, ListPattern::Jpg);
-    if (pictures && !pictures->empty() && !pictures->front().isDirectory)
-        path = JoinPath(folder, pictures->front().name);
-    if (loadPath_) loadPath_(path);
+void FolderTree::SelectSibling(int offset) {
+    QTreeWidgetItem *selected = currentItem();
+    QTreeWidgetItem *sibling = nullptr;
+    if (selected) {
+        QTreeWidgetItem *holder = selected->parent() ? selected->parent() : invisibleRootItem();
+        const int index = holder->indexOfChild(selected) + offset;
+        if (index >= 0 && index < holder->childCount()) sibling = holder->child(index);
+    }
+    const QSignalBlocker quiet(this);
+    setCurrentItem(sibling);
 }
 
 bool FolderTree::IsOnLabel(QTreeWidgetItem *node, const QPoint &viewportPos) const {
@@ -290,7 +277,7 @@ bool FolderTree::IsOnLabel(QTreeWidgetItem *node, const QPoint &viewportPos) con
     return label.contains(viewportPos);
 }
 
-void FolderTree::OnTreeRightClick(const QPoint &globalPos) {
+void FolderTree::OfferPopupMenu(const QPoint &globalPos) {
     const QPoint at = viewport()->mapFromGlobal(globalPos);
     QTreeWidgetItem *node = itemAt(at);
     if (!node || !IsOnLabel(node, at)) return;
@@ -299,11 +286,11 @@ void FolderTree::OnTreeRightClick(const QPoint &globalPos) {
     QMenu menu(this);
     AddTreePopupItems(menu);
     QAction *chosen = runPopup_ ? runPopup_(menu, globalPos) : nullptr;
-    if (chosen && route_) route_(chosen->property(kCommandIdProperty).toInt());
+    if (chosen && route_) route_(static_cast<Command>(chosen->data().toInt()));
 }
 
 void FolderTree::contextMenuEvent(QContextMenuEvent *event) {
-    if (event->reason() == QContextMenuEvent::Mouse) OnTreeRightClick(event->globalPos());
+    if (event->reason() == QContextMenuEvent::Mouse) OfferPopupMenu(event->globalPos());
     event->accept();
 }
 

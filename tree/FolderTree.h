@@ -8,32 +8,24 @@
 struct FrameState;
 class QMenu;
 
-// Where InsertFolderNode puts a node among its parent's children.
-struct NodePosition {
-    enum Kind { First, Last, Sorted, After };
-    NodePosition(Kind kind, QTreeWidgetItem *after = nullptr) : kind(kind), after(after) {}
-    static NodePosition AfterNode(QTreeWidgetItem *node) { return {After, node}; }
+#include "resources/Commands.h"
 
-    Kind kind;
-    QTreeWidgetItem *after;  // for After
-};
+// Where InsertFolderNode puts a node among its parent's children.
+enum class NodePosition { First, Last, Sorted };
 
 // The folder tree: the download root and its sub-folders, filled lazily from the file system.
 // A node holds only its text (the folder name; the root node holds the whole root path), its
 // icons and its has-children flag (the child-indicator policy); paths are rebuilt from the
 // texts. Whenever a node leaves the tree, the frame's popupNode and downloadNode are cleared if
-// they named it or anything below it. The tree knows nothing of the picture view: the frame
-// gives it the loader of a selected folder's picture and listens to its signals.
+// they named it or anything below it. The tree knows nothing of the picture view: it says which
+// folder was selected, and the frame shows it.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 public:
     FolderTree(FrameState &state, QWidget *parent = nullptr);
 
     // Commands of the tree's popup menu go here (the frame's routing).
-    void SetCommandRouter(std::function<void(int)> route) { route_ = std::move(route); }
-    // Receives the path that a selection change shows: the selected folder's first picture, or
-    // the folder itself.
-    void SetPathLoader(std::function<void(const QString &)> load) { loadPath_ = std::move(load); }
+    void SetCommandRouter(std::function<void(Command)> route) { route_ = std::move(route); }
     // Shows the popup menu at a screen position and returns the chosen action, or null. The
     // default runs the menu modally.
     void SetPopupRunner(std::function<QAction *(QMenu &, const QPoint &)> run) {
@@ -71,13 +63,19 @@ public:
     QTreeWidgetItem *FindNode(const QString &path) const;
     bool HasChildrenFlag(QTreeWidgetItem *node) const;
 
-    void OnTreeItemExpanding(QTreeWidgetItem *node);
-    void OnTreeSelChanged(QTreeWidgetItem *node);
+    // Selects the sibling `offset` places before or after the selected node (none when there is
+    // no such sibling) without announcing the selection: a group step shows its own picture.
+    void SelectSibling(int offset);
+
+    // A node opens: its sub-folders are read the first time.
+    void FillOnExpand(QTreeWidgetItem *node);
     // A right click at a screen position: on a node's label, remembers the node as popupNode
-    // and offers menu 205; the chosen command goes to the frame.
-    void OnTreeRightClick(const QPoint &globalPos);
+    // and offers the popup menu; the chosen command goes to the frame.
+    void OfferPopupMenu(const QPoint &globalPos);
 
 signals:
+    // The selection moved to the node of `folder`.
+    void folderSelected(const QString &folder);
     // The tree is about to list folders again: pictures decoded ahead may be gone or changed.
     void refreshing();
     void downloadRootChanged(const QString &root);
@@ -97,8 +95,7 @@ private:
     QTreeWidgetItem *ChildNamed(QTreeWidgetItem *parent, const QString &name) const;
 
     FrameState &state_;
-    std::function<void(int)> route_;
-    std::function<void(const QString &)> loadPath_;
+    std::function<void(Command)> route_;
     std::function<QAction *(QMenu &, const QPoint &)> runPopup_;
     QIcon closedIcon_;  // text-only nodes
     QIcon folderIcon_;  // filled nodes: closed, open when selected

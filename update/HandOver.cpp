@@ -1,8 +1,18 @@
 #include "update/HandOver.h"
 
+#include <QDir>
 #include <QProcess>
 
 #include "platform/TransferShutdown.h"
+#include "update/UpdateCheck.h"
+
+ScriptStart UpdateScriptStart() {
+    const QString updateFolder =
+        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLatin1(kUpdateFolder)));
+    return {QStringLiteral("/bin/sh"),
+            {QStringLiteral("move.sh"), QStringLiteral("/"), updateFolder},
+            updateFolder};
+}
 
 bool StartDetachedProcess(const QString &program, const QStringList &arguments,
                           const QString &workingFolder) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
 #include "platform/WorkingFolder.h"
 #include "service/PictureListService.h"
@@ -42,8 +43,9 @@ bool FetchUpdateFile(CURL *handle, std::string remoteAddress, std::string referr
                      std::string localPath) {
     // Without this an error page would be kept under the file's name.
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
+    DownloadProgress progress;  // the update's own: nothing of it is shown
     const bool arrived =
-        FetchPicture(handle, std::move(remoteAddress), std::move(referrer), localPath);
+        FetchPicture(handle, std::move(remoteAddress), std::move(referrer), localPath, progress);
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 0L);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);

@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "view/CImage.h"
+#include "view/ViewPicture.h"
 
 // Decodes the pictures beside the shown one on a worker thread, so that a step onto one of them
 // shows it without decoding. It holds at most the shown picture and its two neighbours. A held

@@ -14,7 +14,7 @@
 namespace {
 
 TEST(NoticeDialogTest, ShowsItsTextsAndClosesOnlyWithOk) {
-    CAboutDlg dialog;
+    NoticeDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "提示");
     ASSERT_NE(dialog.findChild<QLabel *>(), nullptr);
     EXPECT_EQ(dialog.findChild<QLabel *>()->text(), "程序将暂时失去响应");
@@ -40,7 +40,7 @@ TEST(NoticeDialogTest, ShowsItsTextsAndClosesOnlyWithOk) {
 }
 
 TEST(NoticeDialogTest, EnterPressesOk) {
-    CAboutDlg dialog;
+    NoticeDialog dialog;
     QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Return); });
     EXPECT_EQ(dialog.exec(), 1);
     EXPECT_FALSE(dialog.IsDontShowAgainTicked());

@@ -6,8 +6,8 @@
 #include "DemoAnswers.h"
 #include "DemoCatalog.h"
 #include "ListScrambler.h"
-#include "service/LinkDescrambler.h"
-#include "service/ListBuilder.h"
+#include "service/LinkDescrambling.h"
+#include "service/PictureList.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(ListScrambler, PrintableTextRoundTripsAtEveryPositionAndKey) {
                 const std::string text = plain.substr(shift) + plain.substr(0, shift);
                 const auto field = ScrambleField(text, position, key);
                 ASSERT_TRUE(field.has_value());
-                EXPECT_EQ(LinkDescrambler(*field, position, key), text);
+                EXPECT_EQ(DescrambleLink(*field, position, key), text);
                 for (const char c : *field) EXPECT_TRUE(c > ' ' && c < 0x7F) << int(c);
             }
         }

@@ -14,7 +14,7 @@
 #include "download/SaveFailures.h"
 #include "picture/PictureTest.h"
 #include "service/CurlHandle.h"
-#include "service/ListBuilder.h"
+#include "service/PictureList.h"
 #include "support/ScratchMount.h"
 #include "support/TestFolders.h"
 

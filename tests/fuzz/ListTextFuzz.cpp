@@ -3,8 +3,8 @@
 #include <ctime>
 
 #include "FuzzSupport.h"
-#include "service/LinkDescrambler.h"
-#include "service/ListBuilder.h"
+#include "service/LinkDescrambling.h"
+#include "service/PictureList.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The descrambler keeps every field's length, at any position and with any key.
     const auto [field, key] = SplitOnce(list, '\n');
     const int position = size > 1 ? data[1] * 131 : 0;
-    FUZZ_CHECK(LinkDescrambler(std::string(field), position, std::string(key)).size() ==
+    FUZZ_CHECK(DescrambleLink(std::string(field), position, std::string(key)).size() ==
                field.size());
     batch.resize(before);
     return 0;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TestScrambler.h"
-#include "service/LinkDescrambler.h"
+#include "service/LinkDescrambling.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ class DescrambleByteTest : public testing::TestWithParam<DescrambleCase> {};
 
 TEST_P(DescrambleByteTest, GivesTheExpectedByte) {
     const DescrambleCase &c = GetParam();
-    const std::string plain = LinkDescrambler(c.field, c.N, c.key);
+    const std::string plain = DescrambleLink(c.field, c.N, c.key);
     ASSERT_EQ(plain.size(), c.field.size());
     EXPECT_EQ(static_cast<unsigned char>(plain[c.index]), c.expected);
 }
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
-TEST(LinkDescrambler, EmptyFieldGivesEmptyText) { EXPECT_EQ(LinkDescrambler("", 5, kMonday), ""); }
+TEST(LinkDescrambler, EmptyFieldGivesEmptyText) { EXPECT_EQ(DescrambleLink("", 5, kMonday), ""); }
 
 class RoundTripTest : public testing::TestWithParam<std::tm> {};
 
@@ -119,7 +119,7 @@ TEST_P(RoundTripTest, DescramblesWhatTheServiceScrambled) {
         for (char &c : plain) c = static_cast<char>(byte(random));
         const int N = position(random);
         const std::string scrambled = ScrambleLink(plain, N, key, random);
-        ASSERT_EQ(LinkDescrambler(scrambled, N, key), plain) << "N=" << N << " key=" << key;
+        ASSERT_EQ(DescrambleLink(scrambled, N, key), plain) << "N=" << N << " key=" << key;
     }
 }
 
@@ -132,9 +132,9 @@ TEST(LinkDescrambler, WrongPositionOrDayGivesOtherTextOfTheSameLength) {
     std::mt19937 random(3);
     const std::string plain = "img.example.com/photos/2010/05";
     const std::string scrambled = ScrambleLink(plain, 10, kMonday, random);
-    EXPECT_NE(LinkDescrambler(scrambled, 11, kMonday), plain);
-    EXPECT_NE(LinkDescrambler(scrambled, 10, "T0u5e0s4day"), plain);
-    EXPECT_EQ(LinkDescrambler(scrambled, 11, kMonday).size(), plain.size());
+    EXPECT_NE(DescrambleLink(scrambled, 11, kMonday), plain);
+    EXPECT_NE(DescrambleLink(scrambled, 10, "T0u5e0s4day"), plain);
+    EXPECT_EQ(DescrambleLink(scrambled, 11, kMonday).size(), plain.size());
 }
 
 }  // namespace

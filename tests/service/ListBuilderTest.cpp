@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TestScrambler.h"
-#include "service/ListBuilder.h"
+#include "service/PictureList.h"
 
 namespace {
 

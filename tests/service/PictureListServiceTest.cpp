@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "TestScrambler.h"
-#include "service/LinkDescrambler.h"
-#include "service/ListBuilder.h"
+#include "service/LinkDescrambling.h"
+#include "service/PictureList.h"
 #include "service/PictureListService.h"
 
 namespace {
@@ -231,7 +231,7 @@ TEST_P(ServiceFailureTest, GivesNoListAndNoVersions) {
     EXPECT_EQ(outcome, GetParam().outcome);
     EXPECT_TRUE(RequestVersionList(service.Options()).empty());
     DownloadBatch batch(2);
-    EXPECT_FALSE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    EXPECT_FALSE(RequestDownloadTasks("/pictures/2010-05-03", batch, service.Options()));
     EXPECT_TRUE(batch.empty());
 }
 
@@ -349,7 +349,7 @@ TEST(ServiceAnswer, StrayBytesOnTheWireBecomeQuestionMarks) {
     const std::string list = ScrambledList({{"r\\h.example/p", "bad\xFFtitle", "a0"}}, DayKey());
     LoopbackService pictures(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
     DownloadBatch batch;
-    ASSERT_TRUE(ListBuilder("/pictures/2010-05-03", batch, pictures.Options()));
+    ASSERT_TRUE(RequestDownloadTasks("/pictures/2010-05-03", batch, pictures.Options()));
     ASSERT_EQ(batch.size(), 1u);
     EXPECT_EQ(batch[0].localPath, "/pictures/2010-05-03/bad?title/bad?title 1.jpg");
 }
@@ -511,7 +511,7 @@ TEST(ListBuilder, TurnsTheServiceListIntoTasks) {
         {{"ref.example.com\\img.example.com/p", "湖", "a0"}, {"", "", "b1"}}, DayKey());
     LoopbackService service(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
     DownloadBatch batch(3);
-    ASSERT_TRUE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    ASSERT_TRUE(RequestDownloadTasks("/pictures/2010-05-03", batch, service.Options()));
     ASSERT_EQ(batch.size(), 2u);
     // Addresses depend on the day key, which may change between scrambling and parsing.
     EXPECT_EQ(batch[0].localPath, "/pictures/2010-05-03/湖/湖 1.jpg");
@@ -521,7 +521,7 @@ TEST(ListBuilder, TurnsTheServiceListIntoTasks) {
 TEST(ListBuilder, ListWithoutEntriesIsStillAnAnswer) {
     LoopbackService service(200, DeleteResponse("<ns1:out>nothing today</ns1:out>"));
     DownloadBatch batch(3);
-    EXPECT_TRUE(ListBuilder("/pictures/2010-05-03", batch, service.Options()));
+    EXPECT_TRUE(RequestDownloadTasks("/pictures/2010-05-03", batch, service.Options()));
     EXPECT_TRUE(batch.empty());
 }
 

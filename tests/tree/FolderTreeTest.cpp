@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include "TreeTestSupport.h"
-#include "resources/CommandIds.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
@@ -17,7 +16,8 @@ class FolderTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         state.downloadRoot = folder.MakeFolder("root");
-        tree.SetPathLoader([this](const QString &path) { loaded << path; });
+        QObject::connect(&tree, &FolderTree::folderSelected,
+                         [this](const QString &path) { loaded << path; });
     }
     QString At(const QString &relative) { return folder.At("root/" + relative); }
     void Make(const QStringList &folders) {
@@ -76,15 +76,14 @@ INSTANTIATE_TEST_SUITE_P(
         FillCase{"LinkedFolderInsideIsNoSubFolder", {"g"}, {}, {"g"}, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(FolderTreeTest, FoldersAndFirstPicturesFollowTheNamesNotTheCreationOrder) {
+TEST_F(FolderTreeTest, FoldersFollowTheNamesNotTheCreationOrder) {
     Make({"t 10", "t 2", "b", "t 1", "A"});
-    for (const int n : {3, 10, 1, 2}) folder.WriteFile(QString("root/t 2/p %1.jpg").arg(n), "x");
     QTreeWidgetItem *root = Rebuild();
     EXPECT_EQ(ChildTexts(root), (QStringList{"A", "b", "t 1", "t 2", "t 10"}));
     tree.InsertFolderNode("t 3", root, NodePosition::Sorted);
     EXPECT_EQ(ChildTexts(root), (QStringList{"A", "b", "t 1", "t 2", "t 3", "t 10"}));
     tree.setCurrentItem(ChildNamed(root, "t 2"));
-    EXPECT_EQ(loaded.last(), At("t 2/p 1.jpg"));
+    EXPECT_EQ(loaded.last(), At("t 2"));
 }
 
 TEST_F(FolderTreeTest, RootShowsTheWholeRootPathAndPathsJoinTheTexts) {
@@ -208,8 +207,7 @@ TEST_F(FolderTreeTest, RefreshMovesASelectionFromInsideARemovedChildToTheNode) {
 
 struct InsertCase {
     const char *name;
-    NodePosition::Kind kind;
-    const char *afterText;  // for After
+    NodePosition position;
     const char *text;
     QStringList expected;
 };
@@ -222,8 +220,7 @@ TEST_P(InsertFolderNodeTest, PutsTheNodeWhereAsked) {
     QTreeWidgetItem *root = Rebuild();
     for (const char *text : {"2010-05-01", "2010-05-09", "2010-05-03"})
         tree.InsertFolderNode(text, root, NodePosition::Last);
-    QTreeWidgetItem *after = c.afterText ? ChildNamed(root, c.afterText) : nullptr;
-    QTreeWidgetItem *node = tree.InsertFolderNode(c.text, root, {c.kind, after});
+    QTreeWidgetItem *node = tree.InsertFolderNode(c.text, root, c.position);
     EXPECT_EQ(node->text(0), c.text);
     EXPECT_EQ(node->parent(), root);
     EXPECT_FALSE(tree.HasChildrenFlag(node));
@@ -232,60 +229,19 @@ TEST_P(InsertFolderNodeTest, PutsTheNodeWhereAsked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, InsertFolderNodeTest,
-    ::testing::Values(InsertCase{"First",
-                                 NodePosition::First,
-                                 nullptr,
-                                 "new",
-                                 {"new", "2010-05-01", "2010-05-09", "2010-05-03"}},
-                      InsertCase{"Last",
-                                 NodePosition::Last,
-                                 nullptr,
-                                 "new",
-                                 {"2010-05-01", "2010-05-09", "2010-05-03", "new"}},
-                      InsertCase{"AfterANode",
-                                 NodePosition::After,
-                                 "2010-05-01",
-                                 "new",
-                                 {"2010-05-01", "new", "2010-05-09", "2010-05-03"}},
-                      InsertCase{"SortedBeforeTheFirstGreater",
-                                 NodePosition::Sorted,
-                                 nullptr,
-                                 "2010-05-05",
-                                 {"2010-05-01", "2010-05-05", "2010-05-09", "2010-05-03"}},
-                      InsertCase{"SortedAtTheEnd",
-                                 NodePosition::Sorted,
-                                 nullptr,
-                                 "2011-01-01",
-                                 {"2010-05-01", "2010-05-09", "2010-05-03", "2011-01-01"}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct SelectionCase {
-    const char *name;
-    QStringList files;     // inside the selected folder "f"
-    QStringList folders;   // inside "f"
-    const char *expected;  // relative to "f"; empty: the folder itself
-};
-
-class SelectionTest : public FolderTreeTest, public ::testing::WithParamInterface<SelectionCase> {};
-
-TEST_P(SelectionTest, PassesTheFirstJpgMatchOrTheFolder) {
-    const SelectionCase &c = GetParam();
-    Make({"f"});
-    for (const QString &file : c.files) folder.WriteFile("root/f/" + file, "x");
-    for (const QString &sub : c.folders) Make({"f/" + sub});
-    QTreeWidgetItem *node = ChildNamed(Rebuild(), "f");
-    loaded.clear();
-    tree.setCurrentItem(node);
-    const QString expected = *c.expected ? At(QStringLiteral("f/") + c.expected) : At("f");
-    EXPECT_EQ(loaded, QStringList{expected});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Contents, SelectionTest,
-    ::testing::Values(SelectionCase{"NoPictures", {"a.png", "b.txt"}, {}, ""},
-                      SelectionCase{"LowerCase", {"a.jpg"}, {}, "a.jpg"},
-                      SelectionCase{"AnyLetterCase", {"Photo 1.JPG"}, {}, "Photo 1.JPG"},
-                      SelectionCase{"AFolderNamedLikeAPicture", {}, {"dir.jpg"}, ""}),
+    ::testing::Values(
+        InsertCase{
+            "First", NodePosition::First, "new", {"new", "2010-05-01", "2010-05-09", "2010-05-03"}},
+        InsertCase{
+            "Last", NodePosition::Last, "new", {"2010-05-01", "2010-05-09", "2010-05-03", "new"}},
+        InsertCase{"SortedBeforeTheFirstGreater",
+                   NodePosition::Sorted,
+                   "2010-05-05",
+                   {"2010-05-01", "2010-05-05", "2010-05-09", "2010-05-03"}},
+        InsertCase{"SortedAtTheEnd",
+                   NodePosition::Sorted,
+                   "2011-01-01",
+                   {"2010-05-01", "2010-05-09", "2010-05-03", "2011-01-01"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class RightClickTest : public FolderTreeTest {
@@ -296,11 +252,11 @@ protected:
         Rebuild();
         tree.resize(400, 300);
         tree.show();
-        tree.SetCommandRouter([this](int id) { routed.push_back(id); });
+        tree.SetCommandRouter([this](Command command) { routed.push_back(command); });
         tree.SetPopupRunner([this](QMenu &menu, const QPoint &) -> QAction * {
             for (QAction *action : menu.actions()) menuTexts << action->text();
             for (QAction *action : menu.actions())
-                if (action->property("commandId").toInt() == choose) return action;
+                if (static_cast<Command>(action->data().toInt()) == choose) return action;
             return nullptr;
         });
     }
@@ -310,23 +266,23 @@ protected:
         return {rect.left() + tree.iconSize().width() + 12, rect.center().y()};
     }
 
-    std::vector<int> routed;
+    std::vector<Command> routed;
     QStringList menuTexts;
-    int choose = ID_TREE_DELETE;
+    Command choose = Command::DeleteTreeFolder;
 };
 
 TEST_F(RightClickTest, OnALabelRemembersTheNodeAndRoutesTheChosenCommand) {
     QTreeWidgetItem *beta = ChildNamed(tree.RootNode(), "beta");
     QTreeWidgetItem *selected = tree.currentItem();
-    tree.OnTreeRightClick(Global(OnLabel(beta)));
+    tree.OfferPopupMenu(Global(OnLabel(beta)));
     EXPECT_EQ(menuTexts, (QStringList{"刷新", "删除"}));
     EXPECT_EQ(state.popupNode, beta);
-    EXPECT_EQ(routed, std::vector<int>{32791});
+    EXPECT_EQ(routed, std::vector<Command>{Command::DeleteTreeFolder});
     EXPECT_EQ(tree.currentItem(), selected) << "a right click does not select";
 
-    choose = 0;  // dismissed
+    choose = Command::None;  // dismissed
     routed.clear();
-    tree.OnTreeRightClick(Global(OnLabel(tree.RootNode())));
+    tree.OfferPopupMenu(Global(OnLabel(tree.RootNode())));
     EXPECT_EQ(state.popupNode, tree.RootNode());
     EXPECT_TRUE(routed.empty());
 }
@@ -356,7 +312,7 @@ TEST_F(RightClickTest, OffTheLabelShowsNoMenu) {
           QPoint(rect.left() - 8, rect.center().y()),                  // button area
           QPoint(rect.center().x(), tree.viewport()->height() - 3),    // empty space
           QPoint(tree.viewport()->width() - 3, rect.center().y())}) {  // row's end
-        tree.OnTreeRightClick(Global(at));
+        tree.OfferPopupMenu(Global(at));
     }
     EXPECT_TRUE(menuTexts.isEmpty());
     EXPECT_EQ(state.popupNode, alpha);

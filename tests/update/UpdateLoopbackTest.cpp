@@ -4,18 +4,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/MainFrame.h"
-#include "resources/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "update/UpdateChecker.h"
-#include "update/UpdateCommand.h"
+#include "update/HandOver.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -90,35 +89,24 @@ private:
     std::vector<std::string> gets_;
 };
 
-// A frame whose update path talks to `host` through the real service client and transfers.
+// Checks that talk to `host` through the real service client and transfers.
 class UpdateLoopbackTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        updateState = 0;
-        const QString root = folder.MakeFolder("pictures");
-        folder.WriteAnsweredSettings(root);
-    }
     void TearDown() override {
         qunsetenv("LUMORA_SERVICE_ENDPOINT");
         qunsetenv("LUMORA_UPDATE_HOST");
     }
-
-    std::unique_ptr<CMainFrame> MakeFrame(const std::string &host) {
+    // A check from the menu; whether it fetched the new version.
+    bool Check(const std::string &host, bool silent = false) {
         qputenv("LUMORA_SERVICE_ENDPOINT", ("http://" + host + "/services/webservice").c_str());
         qputenv("LUMORA_UPDATE_HOST", host.c_str());
-        FrameEnvironment env;
-        env.prompter = &prompter;
-        env.updateServices = UpdateServices::Real();
-        env.startScript = [this](const QString &program, const QStringList &arguments,
-                                 const QString &workingFolder) {
-            started << program + u' ' + arguments.join(u' ') + u' ' + workingFolder;
-            return true;
-        };
-        env.endProcess = [this](int code) { exitCodes.push_back(code); };
-        auto frame = std::make_unique<CMainFrame>(std::move(env));
-        EXPECT_TRUE(frame->Create());
-        prompter.clear();
-        return frame;
+        UpdateServices services = UpdateServices::Real();
+        services.selfUpdate = true;
+        UpdateCheck check(prompter, services);
+        if (!silent) return check.CheckNow();
+        QSignalSpy ended(&check, &UpdateCheck::ended);
+        check.CheckInBackground();
+        return ended.wait(30000) && ended.front().front().toBool();
     }
 
     QString Temp() const { return QDir(folder.path()).canonicalPath() + "/temp"; }
@@ -126,16 +114,13 @@ protected:
     TestFolder folder;
     CurrentDirectoryGuard cwd{folder.path()};
     ScriptedPrompter prompter;
-    QStringList started;
-    std::vector<int> exitCodes;
 };
 
 TEST_F(UpdateLoopbackTest, LatestVersionIsReportedFromTheMenuOnly) {
     LoopbackUpdateServer server({"1.00", "lumora"}, {});
-    auto frame = MakeFrame(server.host());
-    EXPECT_FALSE(UpdateChecker(true, prompter, frame->environment().updateServices));
+    EXPECT_FALSE(Check(server.host(), true));
     EXPECT_TRUE(prompter.shown().empty());
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_FALSE(Check(server.host()));
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
     EXPECT_TRUE(server.gets().empty());
 }
@@ -146,9 +131,8 @@ TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
                                  {"/version/1.01/lumora", std::string("\x7f"
                                                                       "ELF\0\1",
                                                                       6)}});
-    auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(Check(server.host()));
 
     EXPECT_EQ(prompter.messageTexts(),
               std::vector<QString>{"当前版本：1.00\n最新版本：1.01,是否更新?"});
@@ -158,33 +142,28 @@ TEST_F(UpdateLoopbackTest, NewVersionIsFetchedIntoTempAndHandedToTheScript) {
     EXPECT_EQ(ReadWholeFile(Temp() + "/lumora"), QByteArray("\x7f"
                                                             "ELF\0\1",
                                                             6));
-    EXPECT_EQ(started, QStringList{"/bin/sh move.sh / " + Temp() + u' ' + Temp()});
-    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    const ScriptStart script = UpdateScriptStart();
+    EXPECT_EQ(script.program + u' ' + script.arguments.join(u' ') + u' ' + script.workingFolder,
+              "/bin/sh move.sh / " + Temp() + u' ' + Temp());
 }
 
 TEST_F(UpdateLoopbackTest, EmptyFileArrivesAsAnEmptyFile) {
     LoopbackUpdateServer server(
         {"1.01", "move.sh", "empty.cfg"},
         {{"/version/1.01/move.sh", "#!/bin/sh\n"}, {"/version/1.01/empty.cfg", ""}});
-    auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(Check(server.host()));
 
     EXPECT_EQ(prompter.messageTexts().size(), 1u);
     ASSERT_TRUE(QFile::exists(Temp() + "/empty.cfg"));
     EXPECT_EQ(QFileInfo(Temp() + "/empty.cfg").size(), 0);
-    EXPECT_EQ(started.size(), 1);
-    EXPECT_EQ(exitCodes, std::vector<int>{0});
 }
 
 TEST_F(UpdateLoopbackTest, OnlyAVersionStillHandsOver) {
     LoopbackUpdateServer server({"1.01"}, {});
-    auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_TRUE(Check(server.host()));
     EXPECT_TRUE(server.gets().empty());
-    EXPECT_EQ(started.size(), 1);
-    EXPECT_EQ(exitCodes, std::vector<int>{0});
 }
 
 struct BrokenFileCase {
@@ -199,14 +178,11 @@ void PrintTo(const BrokenFileCase &c, std::ostream *os) { *os << c.name; }
 
 TEST_P(UpdateLoopbackFailureTest, FileThatDidNotArriveStartsNothing) {
     LoopbackUpdateServer server({"1.01", "move.sh", "lumora"}, GetParam().files);
-    auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_FALSE(Check(server.host()));
 
     EXPECT_EQ(prompter.messageTexts().back(), "连接服务器失败");
     EXPECT_EQ(prompter.shown().back().caption, "更新失败");
-    EXPECT_TRUE(started.isEmpty());
-    EXPECT_TRUE(exitCodes.empty());
     EXPECT_FALSE(QFile::exists(Temp() + "/lumora"));
 }
 
@@ -221,13 +197,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UpdateLoopbackTest, HostileFileNamesAreRefusedBeforeAnyTransfer) {
     LoopbackUpdateServer server({"1.01", "move.sh", "../escaped"},
                                 {{"/version/1.01/move.sh", "#!/bin/sh\n"}});
-    auto frame = MakeFrame(server.host());
     prompter.QueueAnswer(Answer::Yes);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_FALSE(Check(server.host()));
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"连接服务器失败"});
     EXPECT_TRUE(server.gets().empty());
     EXPECT_FALSE(QFile::exists(folder.At("escaped")));
-    EXPECT_TRUE(started.isEmpty());
 }
 
 TEST_F(UpdateLoopbackTest, UnreachableServiceIsAConnectionFailure) {
@@ -236,8 +210,7 @@ TEST_F(UpdateLoopbackTest, UnreachableServiceIsAConnectionFailure) {
         LoopbackUpdateServer gone({}, {});
         host = gone.host();
     }
-    auto frame = MakeFrame(host);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    EXPECT_FALSE(Check(host));
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"连接服务器失败"});
 }
 

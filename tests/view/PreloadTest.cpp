@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "PictureFiles.h"
-#include "ViewHarness.h"
-#include "platform/DirectoryListing.h"
+#include "support/TestFolders.h"
+#include "view/PictureBrowser.h"
 
 namespace {
 
@@ -33,27 +33,24 @@ class PreloadTest : public ::testing::TestWithParam<StaleCase> {};
 // meanwhile, the step shows the file as it is now.
 TEST_P(PreloadTest, StepShowsTheFileAsItIsNow) {
     TestFolder folder;
-    folder.WriteFile("a.jpg", Solid(200, qRgb(200, 0, 0)));
-    folder.WriteFile("b.jpg", Solid(200, qRgb(200, 0, 0)));
-    const std::vector<QString> names = ListedNames(folder.path(), true);
-    const QString first = JoinPath(folder.path(), names[0]);
-    const QString next = JoinPath(folder.path(), names[1]);
-    ViewHarness harness;
-    harness.view().LoadPath(first);
-    harness.view().preloader().WaitIdle();
-    ASSERT_TRUE(harness.view().preloader().Take(next).has_value());
+    const QString first = folder.WriteFile("a.jpg", Solid(200, qRgb(200, 0, 0)));
+    const QString next = folder.WriteFile("b.jpg", Solid(200, qRgb(200, 0, 0)));
+    PictureBrowser browser;
+    browser.Show(first);
+    browser.preloader().WaitIdle();
+    ASSERT_TRUE(browser.preloader().Take(next).has_value());
 
     GetParam().change(folder, next);
-    harness.view().OnLinkNext();
-    const CImage &shown = harness.view().m_image;
+    browser.ShowNext();
+    const QImage &shown = browser.picture();
     if (GetParam().width == 0) {
-        EXPECT_TRUE(shown.IsNull());
-        EXPECT_TRUE(harness.view().m_hWndNote->isVisibleTo(&harness.view()));
+        EXPECT_TRUE(shown.isNull());
+        EXPECT_EQ(browser.state(), PictureBrowser::State::Undecodable);
         return;
     }
-    ASSERT_FALSE(shown.IsNull());
-    EXPECT_EQ(shown.GetWidth(), GetParam().width);
-    EXPECT_EQ(shown.image().pixel(0, 0), GetParam().colour);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.width(), GetParam().width);
+    EXPECT_EQ(shown.pixel(0, 0), GetParam().colour);
 }
 
 void Overwrite(const QString &path, const QByteArray &bytes) {

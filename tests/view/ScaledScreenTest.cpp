@@ -48,7 +48,7 @@ TEST(ScaledScreen, PicturePixelsLandOnDevicePixelsOnEitherScreen) {
     harness.MoveWindowTo(QPoint(1100, 50));
     ASSERT_EQ(harness.view().devicePixelRatioF(), 2.0);
     const QImage small = PatternImage(300, 200);
-    harness.view().LoadPath(folder.WriteFile("small.jpg", Encode(small, "PNG")));
+    harness.browser().Show(folder.WriteFile("small.jpg", Encode(small, "PNG")));
     QImage shown = harness.Grab();
     ASSERT_EQ(shown.size(), QSize(800, 600));
     ExpectPixelForPixel(shown, small, QPoint(0, 0), small.size());
@@ -57,7 +57,7 @@ TEST(ScaledScreen, PicturePixelsLandOnDevicePixelsOnEitherScreen) {
 
     // Larger than the view: the bars count device pixels, and a scrolled picture stays sharp.
     const QImage large = PatternImage(1000, 700);
-    harness.view().LoadPath(folder.WriteFile("large.jpg", Encode(large, "PNG")));
+    harness.browser().Show(folder.WriteFile("large.jpg", Encode(large, "PNG")));
     QScrollBar *across = harness.view().horizontalScrollBar();
     ASSERT_TRUE(across->isVisible());
     EXPECT_EQ(across->maximum() + across->pageStep(), 1000);

@@ -1,59 +1,35 @@
 #include "ViewHarness.h"
 
-#include <QAction>
-#include <QMenuBar>
+#include <gtest/gtest.h>
+
 #include <QTest>
 
-#include "platform/DirectoryListing.h"
-#include "resources/CommandIds.h"
-#include "resources/MenuActions.h"
-#include "tree/FolderTree.h"
-
-std::vector<QString> ListedNames(const QString &folder, bool picturesOnly) {
-    std::vector<QString> names;
-    const auto entries = ListFolder(folder, picturesOnly ? ListPattern::Jpg : ListPattern::All);
-    for (const DirEntry &entry : entries.value_or(std::vector<DirEntry>()))
-        if (entry.name != QStringLiteral(".") && entry.name != QStringLiteral(".."))
-            names.push_back(entry.name);
-    return names;
-}
-
 ViewHarness::ViewHarness(int clientWidth, int clientHeight) : window_(new QMainWindow) {
-    QMenu *edit = window_->menuBar()->addMenu(QStringLiteral("编辑"));
-    deleteItem_ = edit->addAction(QStringLiteral("删除图片"));
-    deleteItem_->setProperty(kCommandIdProperty, ID_EDIT_DELETE_PICTURE);
-    deleteItem_->setProperty(kFrameMenuProperty, true);
-
     auto *central = new QWidget;
     window_->setCentralWidget(central);
-    view_ = new CLumoraView(prompter_, central);
+    view_ = new PictureView(browser_, prompter_, central);
     const int frame = view_->frameWidth();
     view_->setGeometry(0, 0, clientWidth + 2 * frame, clientHeight + 2 * frame);
     tree_ = new FolderTree(state_, central);
     tree_->setGeometry(clientWidth + 2 * frame + 10, 0, 200, 300);
-    view_->m_pTree = tree_;
-    QObject::connect(tree_, &FolderTree::refreshing, view_, &CLumoraView::ForgetPreloaded);
-    // The tree's own selection handler loads the folder's first picture; the loads are recorded.
-    tree_->SetPathLoader([this](const QString &path) {
-        treeLoads_.push_back(path);
-        view_->LoadPath(path);
+    QObject::connect(tree_, &FolderTree::folderSelected, &browser_, [this](const QString &folder) {
+        treeSelections_.push_back(folder);
+        browser_.ShowFolder(folder);
     });
+    QObject::connect(&browser_, &PictureBrowser::groupEntered, tree_, &FolderTree::SelectSibling);
+    QObject::connect(tree_, &FolderTree::refreshing, &browser_, &PictureBrowser::Forget);
     window_->resize(clientWidth + 2 * frame + 240, clientHeight + 2 * frame + 80);
     window_->show();
-    QTest::qWaitForWindowExposed(window_.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
 }
 
 ViewHarness::~ViewHarness() = default;
 
 void ViewHarness::FillTree(const QString &root) {
     state_.downloadRoot = root;
-    view_->m_strRoot = root;
+    browser_.SetRoot(root);
     tree_->RefreshFolderNode(nullptr, QString());
-    treeLoads_.clear();
-}
-
-QString ViewHarness::NodePath(const QTreeWidgetItem *node) const {
-    return tree_->GetNodePath(const_cast<QTreeWidgetItem *>(node));
+    treeSelections_.clear();
 }
 
 QTreeWidgetItem *ViewHarness::Node(const QString &path) const {
@@ -73,7 +49,7 @@ QTreeWidgetItem *ViewHarness::Node(const QString &path) const {
 
 void ViewHarness::MoveWindowTo(QPoint topLeft) {
     window_->move(topLeft);
-    QTest::qWaitForWindowExposed(window_.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     QCoreApplication::processEvents();
 }
 

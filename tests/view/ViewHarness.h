@@ -10,33 +10,28 @@
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
-#include "view/CLumoraView.h"
+#include "view/PictureBrowser.h"
+#include "view/PictureView.h"
 
-class QAction;
-class QTreeWidgetItem;
-
-// The real view in a frame-like window: a menu whose "删除图片" item carries the frame menu's
-// properties, and the program's folder tree beside it, whose selection loads the folder's first
-// picture. The view's client area is `clientWidth` x `clientHeight`.
+// The picture view on its browser in a window, beside a folder tree wired to them as the frame
+// wires them: a selected folder shows in the view, a group step moves the tree's selection. The
+// view's client area is `clientWidth` x `clientHeight`.
 class ViewHarness {
 public:
     explicit ViewHarness(int clientWidth = 400, int clientHeight = 300);
     ~ViewHarness();
 
-    CLumoraView &view() { return *view_; }
+    PictureBrowser &browser() { return browser_; }
+    PictureView &view() { return *view_; }
     FolderTree &tree() { return *tree_; }
     ScriptedPrompter &prompter() { return prompter_; }
-    QAction &deleteItem() { return *deleteItem_; }
-    QString caption() const { return window_->windowTitle(); }
-    // Paths the tree's selection handler loaded, in order.
-    const std::vector<QString> &treeLoads() const { return treeLoads_; }
+    // Folders the tree announced as selected, in order.
+    const std::vector<QString> &treeSelections() const { return treeSelections_; }
 
-    // Builds the tree from the download root `root` and sets the view's root.
+    // Builds the tree from the download root `root`, which becomes the browser's root.
     void FillTree(const QString &root);
     // The node of `path`, its ancestors opened on the way; null when there is none.
     QTreeWidgetItem *Node(const QString &path) const;
-    QString NodePath(const QTreeWidgetItem *node) const;
-
     // Moves the window onto the screen at `topLeft` and waits until it shows there.
     void MoveWindowTo(QPoint topLeft);
 
@@ -50,13 +45,10 @@ private:
     QPoint ClientPoint(QPoint outer) const;
 
     ScriptedPrompter prompter_;
+    PictureBrowser browser_;
     std::unique_ptr<QMainWindow> window_;
-    QAction *deleteItem_ = nullptr;
     FrameState state_;
     FolderTree *tree_ = nullptr;
-    CLumoraView *view_ = nullptr;
-    std::vector<QString> treeLoads_;
+    PictureView *view_ = nullptr;
+    std::vector<QString> treeSelections_;
 };
-
-// Names that the file system lists in `folder` for `pattern`, "." and ".." left out.
-std::vector<QString> ListedNames(const QString &folder, bool picturesOnly);

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "PictureArt.h"
-#include "service/LinkDescrambler.h"
+#include "service/LinkDescrambling.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include <curl/curl.h>
 #include <pthread.h>
-#include <sys/stat.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDateTime>
+#include <QDate>
 #include <QDir>
+#include <QEventLoop>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,16 +14,14 @@
 #include <thread>
 
 #include "FetchEnd.h"
-#include "download/AbandonedFiles.h"
-#include "download/DownloadProgress.h"
-#include "download/DownloadWorker.h"
+#include "download/DownloadSession.h"
 #include "download/RetryPolicy.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/TransferShutdown.h"
 #include "platform/WorkingFolder.h"
-#include "service/ListBuilder.h"
+#include "service/PictureList.h"
 
 namespace {
 
@@ -127,53 +125,58 @@ std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode
     return settings;
 }
 
-// The list, tried again while its failures may pass later.
-bool BuildList(const std::string &dateFolder, DownloadBatch &batch, const RetryPolicy &retries) {
-    bool listed = false;
-    WithRetries(
-        retries,
-        [&] {
-            CallOutcome outcome = CallOutcome::Failed;
-            listed = ListBuilder(dateFolder, batch, ServiceOptions{}, &outcome);
-            return outcome == CallOutcome::MayPassLater;
-        },
-        [](std::chrono::milliseconds pause) {
-            std::fprintf(stderr, "lumora-fetch: the service did not answer; trying again in %g s\n",
-                         pause.count() / 1000.0);
-            std::this_thread::sleep_for(pause);
-        });
-    return listed;
+// The session's list call, tried again while its failures may pass later, and its workers,
+// which try each transfer again in the same way.
+DownloadSession::Services FetchServices(const RetryPolicy &retries) {
+    DownloadSession::Services services = DownloadSession::Services::Real(retries);
+    services.buildList = [retries](const std::string &dateFolder, DownloadBatch &batch) {
+        bool listed = false;
+        WithRetries(
+            retries,
+            [&] {
+                CallOutcome outcome = CallOutcome::Failed;
+                listed = RequestDownloadTasks(dateFolder, batch, ServiceOptions{}, &outcome);
+                return outcome == CallOutcome::MayPassLater;
+            },
+            [](std::chrono::milliseconds pause) {
+                std::fprintf(stderr,
+                             "lumora-fetch: the service did not answer; trying again in %g s\n",
+                             pause.count() / 1000.0);
+                std::this_thread::sleep_for(pause);
+            });
+        return listed;
+    };
+    return services;
 }
 
 // Today's download into <root>/<YYYY-MM-DD>/<title>/, with the progress on stdout.
 FetchEnd Download(const QString &root, const RetryPolicy &retries) {
-    const QString dateFolder =
-        JoinPath(root, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd")));
-    auto batch = std::make_shared<DownloadBatch>();
-    const std::string nativeDateFolder = EncodeFileName(dateFolder).toStdString();
-    if (!BuildList(nativeDateFolder, *batch, retries))
-        return {kFetchNoConnection, QStringLiteral("无法连接到服务器")};
-    if (batch->empty()) return {kFetchNoTasks, QStringLiteral("获取列表失败")};
-    ::mkdir(nativeDateFolder.c_str(), 0777);
-    RemoveAbandonedFiles(root);
-
-    DownloadProgress &progress = ProcessDownloadProgress();
-    progress.Reset();
-    const std::shared_ptr<const DownloadBatch> tasks = batch;
-    const auto work = [tasks, &progress, retries] { DownloadWorker(tasks, progress, retries); };
-    std::thread first(work), second(work);
-    auto lastReport = std::chrono::steady_clock::now();
-    while (!ReadProgress(progress).finished) {
-        std::this_thread::sleep_for(kPollPeriod);
-        if (std::chrono::steady_clock::now() - lastReport < kProgressPeriod) continue;
-        lastReport = std::chrono::steady_clock::now();
-        const ProgressReading now = ReadProgress(progress);
-        PrintLine(QStringLiteral("%1张/%2张").arg(now.reached).arg(now.batchSize));
+    DownloadSession session(FetchServices(retries), kPollPeriod);
+    switch (session.Begin(root, QDate::currentDate())) {
+        case DownloadSession::Start::Started:
+        case DownloadSession::Start::AlreadyRunning:
+            break;
+        case DownloadSession::Start::NoConnection:
+            return {kFetchNoConnection, QStringLiteral("无法连接到服务器")};
+        case DownloadSession::Start::NoTasks:
+            return {kFetchNoTasks, QStringLiteral("获取列表失败")};
     }
-    first.join();
-    second.join();
+    QEventLoop loop;
+    auto lastReport = std::chrono::steady_clock::now();
+    QObject::connect(&session, &DownloadSession::progressed, [&](const ProgressReading &now) {
+        if (std::chrono::steady_clock::now() - lastReport < kProgressPeriod) return;
+        lastReport = std::chrono::steady_clock::now();
+        PrintLine(QStringLiteral("%1张/%2张").arg(now.reached).arg(now.batchSize));
+    });
+    SaveReport report;
+    QObject::connect(&session, &DownloadSession::finished,
+                     [&](const ProgressReading &, const SaveReport &saved) {
+                         report = saved;
+                         loop.quit();
+                     });
+    loop.exec();
+    session.WaitForWorkers();
     PrintLine(QStringLiteral("下载完毕"));
-    const SaveReport report = ReadSaveReport(progress);
     return {report.unsavedTotal() > 0 ? kFetchNotAllSaved : kFetchDone, SavedSummary(report)};
 }
 

@@ -2,17 +2,28 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <optional>
 
-#include "FakeUpdateService.h"
+#include "support/FakeUpdateService.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "update/UpdateChecker.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
 const QString kFailure = QStringLiteral("连接服务器失败|更新失败");
 const QString kLatest = QStringLiteral("当前已是最新版本|Lumora1.00");
+
+// A check from the menu, or a silent one in the background, waited for; whether it fetched.
+bool Check(bool silent, Prompter &prompter, const UpdateServices &services) {
+    UpdateCheck check(prompter, services);
+    if (!silent) return check.CheckNow();
+    QSignalSpy ended(&check, &UpdateCheck::ended);
+    check.CheckInBackground();
+    EXPECT_EQ(check.state(), UpdateCheck::State::Running);
+    return ended.wait(30000) && ended.front().front().toBool();
+}
 
 QString Question(const QString &version) {
     return QStringLiteral("当前版本：1.00\n最新版本：") + version +
@@ -32,23 +43,21 @@ struct CheckCase {
 
 void PrintTo(const CheckCase &c, std::ostream *os) { *os << c.name; }
 
-class UpdateCheckerCaseTest : public ::testing::TestWithParam<CheckCase> {
+class UpdateCheckCaseTest : public ::testing::TestWithParam<CheckCase> {
 protected:
-    void SetUp() override { updateState = 0; }
-
     TestFolder folder;
     CurrentDirectoryGuard cwd{folder.path()};
     ScriptedPrompter prompter;
     FakeUpdateService service;
 };
 
-TEST_P(UpdateCheckerCaseTest, ShowsTheBoxesAndFetchesAsExpected) {
+TEST_P(UpdateCheckCaseTest, ShowsTheBoxesAndFetchesAsExpected) {
     const CheckCase &c = GetParam();
     service.list = c.list;
     service.missing = c.missing;
     if (c.answer) prompter.QueueAnswer(*c.answer);
 
-    EXPECT_EQ(UpdateChecker(c.silent, prompter, service.Services()), c.result);
+    EXPECT_EQ(Check(c.silent, prompter, service.Services()), c.result);
 
     QStringList boxes;
     for (const auto &shown : prompter.shown()) {
@@ -58,11 +67,10 @@ TEST_P(UpdateCheckerCaseTest, ShowsTheBoxesAndFetchesAsExpected) {
     }
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(service.transfers().size(), c.transfers);
-    EXPECT_EQ(updateState, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Checks, UpdateCheckerCaseTest,
+    Checks, UpdateCheckCaseTest,
     ::testing::Values(
         CheckCase{"NoListFromMenu", {}, false, {}, {}, false, {kFailure}, 0},
         CheckCase{"NoListFromTimer", {}, true, {}, {}, false, {}, 0},
@@ -126,15 +134,15 @@ INSTANTIATE_TEST_SUITE_P(
                   1}),
     [](const auto &info) { return std::string(info.param.name); });
 
-class UpdateCheckerTest : public UpdateCheckerCaseTest {};
+class UpdateCheckTest : public UpdateCheckCaseTest {};
 
-TEST_F(UpdateCheckerTest, BoxesHaveTheirButtonsAndIcons) {
+TEST_F(UpdateCheckTest, BoxesHaveTheirButtonsAndIcons) {
     service.list = {"1.00"};
-    UpdateChecker(false, prompter, service.Services());
+    Check(false, prompter, service.Services());
     service.list = {};
-    UpdateChecker(false, prompter, service.Services());
+    Check(false, prompter, service.Services());
     service.list = {"1.01"};
-    UpdateChecker(false, prompter, service.Services());
+    Check(false, prompter, service.Services());
 
     const auto shown = prompter.shown();
     ASSERT_EQ(shown.size(), 3u);
@@ -151,7 +159,7 @@ TEST_F(UpdateCheckerTest, BoxesHaveTheirButtonsAndIcons) {
 
 // The installed program announces a newer version and points to the package manager, from the
 // menu and from the timer alike; it fetches nothing and hands nothing over.
-TEST_F(UpdateCheckerTest, InstalledProgramOnlyAnnouncesANewerVersion) {
+TEST_F(UpdateCheckTest, InstalledProgramOnlyAnnouncesANewerVersion) {
     const struct {
         std::vector<std::string> list;
         bool silent;
@@ -171,7 +179,7 @@ TEST_F(UpdateCheckerTest, InstalledProgramOnlyAnnouncesANewerVersion) {
         service.list = check.list;
         UpdateServices installed = service.Services();
         installed.selfUpdate = false;
-        EXPECT_FALSE(UpdateChecker(check.silent, boxes, installed));
+        EXPECT_FALSE(Check(check.silent, boxes, installed));
         QStringList shown;
         for (const auto &box : boxes.shown()) {
             shown << box.text + u'|' + box.caption;
@@ -183,10 +191,10 @@ TEST_F(UpdateCheckerTest, InstalledProgramOnlyAnnouncesANewerVersion) {
     EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("temp")));
 }
 
-TEST_F(UpdateCheckerTest, FetchesEachFileFromTheVersionFolderIntoTemp) {
+TEST_F(UpdateCheckTest, FetchesEachFileFromTheVersionFolderIntoTemp) {
     service.list = {"1.01", "move.sh", "lumora"};
     prompter.QueueAnswer(Answer::Yes);
-    ASSERT_TRUE(UpdateChecker(false, prompter, service.Services("updates.test:81")));
+    ASSERT_TRUE(Check(false, prompter, service.Services("updates.test:81")));
 
     const auto transfers = service.transfers();
     ASSERT_EQ(transfers.size(), 2u);
@@ -198,7 +206,7 @@ TEST_F(UpdateCheckerTest, FetchesEachFileFromTheVersionFolderIntoTemp) {
     EXPECT_EQ(ReadWholeFile(folder.At("temp/lumora")), "content of lumora");
 }
 
-TEST_F(UpdateCheckerTest, EncodesNamesThatWouldChangeTheAddress) {
+TEST_F(UpdateCheckTest, EncodesNamesThatWouldChangeTheAddress) {
     const DownloadTask task = UpdateTransfer("h:1", "1.0#", "a b?.txt");
     EXPECT_EQ(task.remoteAddress, "h:1/version/1.0%23/a%20b%3F.txt");
     EXPECT_EQ(task.localPath, "temp/a b?.txt");
@@ -206,51 +214,51 @@ TEST_F(UpdateCheckerTest, EncodesNamesThatWouldChangeTheAddress) {
     EXPECT_EQ(UpdateTransfer("h:1", "1.01", "\xA2x%").remoteAddress, "h:1/version/1.01/%A2x%25");
 }
 
-TEST_F(UpdateCheckerTest, StopsAtTheFirstFileThatDidNotArrive) {
+TEST_F(UpdateCheckTest, StopsAtTheFirstFileThatDidNotArrive) {
     service.list = {"1.01", "a", "b", "c"};
     service.missing = {"b"};
     prompter.QueueAnswer(Answer::Yes);
-    EXPECT_FALSE(UpdateChecker(true, prompter, service.Services()));
+    EXPECT_FALSE(Check(true, prompter, service.Services()));
     EXPECT_EQ(service.transfers().size(), 2u);
 }
 
-TEST_F(UpdateCheckerTest, TempThatIsAFileFailsWithoutTransfers) {
+TEST_F(UpdateCheckTest, TempThatIsAFileFailsWithoutTransfers) {
     folder.WriteFile("temp", "not a folder");
     service.list = {"1.01", "lumora"};
     prompter.QueueAnswer(Answer::Yes);
-    EXPECT_FALSE(UpdateChecker(false, prompter, service.Services()));
+    EXPECT_FALSE(Check(false, prompter, service.Services()));
     EXPECT_TRUE(service.transfers().empty());
     EXPECT_EQ(prompter.messageTexts().back(), "连接服务器失败");
 }
 
-TEST_F(UpdateCheckerTest, MissingServicesCountAsFailures) {
-    EXPECT_FALSE(UpdateChecker(false, prompter, UpdateServices()));
+TEST_F(UpdateCheckTest, MissingServicesCountAsFailures) {
+    EXPECT_FALSE(Check(false, prompter, UpdateServices()));
     UpdateServices listOnly;
     listOnly.requestVersionList = [] { return std::vector<std::string>{"1.01", "lumora"}; };
     prompter.QueueAnswer(Answer::Yes);
-    EXPECT_FALSE(UpdateChecker(false, prompter, listOnly));
+    EXPECT_FALSE(Check(false, prompter, listOnly));
     EXPECT_EQ(prompter.messageTexts(),
               std::vector<QString>({"连接服务器失败", "当前版本：1.00\n最新版本：1.01,是否更新?",
                                     "连接服务器失败"}));
 }
 
-TEST_F(UpdateCheckerTest, StateIsRunningDuringTheCheckAndEndedAfterwards) {
-    std::vector<int> seen;
+// The silent check's calls run on a thread of its own; its questions are asked on this one.
+TEST_F(UpdateCheckTest, SilentCheckCallsAwayAndAsksHere) {
+    std::vector<bool> onThisThread;
+    const std::thread::id here = std::this_thread::get_id();
     UpdateServices services;
     services.requestVersionList = [&] {
-        seen.push_back(updateState);
+        onThisThread.push_back(std::this_thread::get_id() == here);
         return std::vector<std::string>{"1.01", "lumora"};
     };
     services.fetchFile = [&](CURL *, std::string, std::string, std::string) {
-        seen.push_back(updateState);
+        onThisThread.push_back(std::this_thread::get_id() == here);
         return true;
     };
+    prompter.DuringNextMessage([&] { onThisThread.push_back(std::this_thread::get_id() == here); });
     prompter.QueueAnswer(Answer::Yes);
-    EXPECT_TRUE(UpdateChecker(true, prompter, services));
-    EXPECT_EQ(updateState, 2);
-    EXPECT_FALSE(UpdateChecker(true, prompter, services));  // 2 -> 1 -> 2 again
-    EXPECT_EQ(seen, (std::vector<int>{1, 1, 1}));
-    EXPECT_EQ(updateState, 2);
+    EXPECT_TRUE(Check(true, prompter, services));
+    EXPECT_EQ(onThisThread, (std::vector<bool>{false, true, false}));
 }
 
 }  // namespace

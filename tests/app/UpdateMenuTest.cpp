@@ -10,14 +10,12 @@
 #include <mutex>
 #include <thread>
 
-#include "FakeUpdateService.h"
 #include "app/MainFrame.h"
 #include "platform/TransferShutdown.h"
-#include "resources/CommandIds.h"
+#include "support/FakeUpdateService.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "update/UpdateChecker.h"
-#include "update/UpdateCommand.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -32,20 +30,19 @@ bool WaitUntil(const std::function<bool()> &done) {
     return true;
 }
 
-class UpdateCommandTest : public ::testing::Test {
+// The frame's version check: the menu's, and the silent one of the update timer.
+class UpdateMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        updateState = 0;
         const QString root = folder.MakeFolder("pictures");
         folder.WriteAnsweredSettings(root);
     }
 
-    // Waits for a check started by the timer, so that no thread outlives the test's fakes.
-    void TearDown() override {
-        EXPECT_TRUE(WaitUntil([] { return updateState != 1; }));
-    }
+    bool Checking() const { return frame->updateCheck().state() == UpdateCheck::State::Running; }
+    // The update timer's tick.
+    void TimerFires() { QMetaObject::invokeMethod(frame->updateTimer(), "timeout"); }
 
-    std::unique_ptr<CMainFrame> MakeFrame(UpdateServices services) {
+    void MakeFrame(UpdateServices services) {
         FrameEnvironment env;
         env.prompter = &prompter;
         env.updateServices = std::move(services);
@@ -54,10 +51,9 @@ protected:
             return true;
         };
         env.endProcess = [this](int code) { exitCodes.push_back(code); };
-        auto frame = std::make_unique<CMainFrame>(std::move(env));
+        frame = std::make_unique<MainFrame>(std::move(env));
         EXPECT_TRUE(frame->Create());
         prompter.clear();
-        return frame;
     }
 
     TestFolder folder;
@@ -66,43 +62,43 @@ protected:
     FakeUpdateService service;
     int scriptsStarted = 0;
     std::vector<int> exitCodes;
+    std::unique_ptr<MainFrame> frame;
 };
 
-TEST_F(UpdateCommandTest, MenuBeforeTheTimerStopsTimer2) {
+TEST_F(UpdateMenuTest, MenuBeforeTheTimerStopsTimer2) {
     service.list = {"1.00"};
-    auto frame = MakeFrame(service.Services());
+    MakeFrame(service.Services());
     ASSERT_TRUE(frame->updateTimer()->isActive());
     EXPECT_EQ(frame->updateTimer()->interval(), 20000);
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    frame->RouteCommand(Command::CheckVersion);
     EXPECT_FALSE(frame->updateTimer()->isActive());
     EXPECT_EQ(service.versionRequests(), 1);
 }
 
-TEST_F(UpdateCommandTest, TimerChecksOnceSilentlyOnItsOwnThread) {
+TEST_F(UpdateMenuTest, TimerChecksOnceSilently) {
     service.list = {"1.00", "lumora"};
-    std::thread::id checkThread;
-    UpdateServices services = service.Services();
-    services.requestVersionList = [&, list = services.requestVersionList] {
-        checkThread = std::this_thread::get_id();
-        return list();
-    };
-    auto frame = MakeFrame(services);
-    frame->updateTimer()->setInterval(0);  // let timer 2 fire now instead of in 20 s
-    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
-    QCoreApplication::processEvents();
-
+    MakeFrame(service.Services());
+    frame->updateTimer()->setInterval(0);  // let the timer fire now instead of in 20 s
+    ASSERT_TRUE(WaitUntil([this] { return service.versionRequests() == 1 && !Checking(); }));
     EXPECT_FALSE(frame->updateTimer()->isActive());
-    EXPECT_EQ(service.versionRequests(), 1);
-    EXPECT_NE(checkThread, std::this_thread::get_id());
     EXPECT_TRUE(prompter.shown().empty());
 }
 
-TEST_F(UpdateCommandTest, TimerUpdateAsksWithoutOwnerAndKeepsRunning) {
+TEST_F(UpdateMenuTest, MenuUpdateHandsOverToTheScriptAndEnds) {
     service.list = {"1.01", "lumora"};
-    auto frame = MakeFrame(service.Services());
+    MakeFrame(service.Services());
     prompter.QueueAnswer(Answer::Yes);
-    OnUpdateTimer(*frame);
-    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+    frame->RouteCommand(Command::CheckVersion);
+    EXPECT_EQ(scriptsStarted, 1);
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+}
+
+TEST_F(UpdateMenuTest, TimerUpdateAsksWithoutOwnerAndKeepsRunning) {
+    service.list = {"1.01", "lumora"};
+    MakeFrame(service.Services());
+    prompter.QueueAnswer(Answer::Yes);
+    TimerFires();
+    ASSERT_TRUE(WaitUntil([this] { return !Checking(); }));
 
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].owner, nullptr);
@@ -111,7 +107,7 @@ TEST_F(UpdateCommandTest, TimerUpdateAsksWithoutOwnerAndKeepsRunning) {
     EXPECT_TRUE(exitCodes.empty());
 }
 
-TEST_F(UpdateCommandTest, MenuWhileTheSilentCheckRunsDoesNothing) {
+TEST_F(UpdateMenuTest, MenuWhileTheSilentCheckRunsDoesNothing) {
     std::mutex mutex;
     std::condition_variable changed;
     bool entered = false, released = false;
@@ -124,40 +120,40 @@ TEST_F(UpdateCommandTest, MenuWhileTheSilentCheckRunsDoesNothing) {
         return std::vector<std::string>{"1.01", "lumora"};
     };
     services.fetchFile = [](CURL *, std::string, std::string, std::string) { return true; };
-    auto frame = MakeFrame(services);
+    MakeFrame(services);
 
-    OnUpdateTimer(*frame);
+    TimerFires();
     {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return entered; });
     }
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    frame->RouteCommand(Command::CheckVersion);
     EXPECT_TRUE(prompter.shown().empty());
-    EXPECT_EQ(updateState, 1);
+    EXPECT_TRUE(Checking());
     {
         std::lock_guard lock(mutex);
         released = true;
     }
     changed.notify_all();
-    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
+    ASSERT_TRUE(WaitUntil([this] { return !Checking(); }));
     // Only the silent check asked; its unscripted question was answered No.
     EXPECT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(scriptsStarted, 0);
 }
 
-TEST_F(UpdateCommandTest, MenuAfterTheTimerCheckRunsAgain) {
+TEST_F(UpdateMenuTest, MenuAfterTheTimerCheckRunsAgain) {
     service.list = {"1.00"};
-    auto frame = MakeFrame(service.Services());
-    OnUpdateTimer(*frame);
-    ASSERT_TRUE(WaitUntil([] { return updateState == 2; }));
-    frame->RouteCommand(ID_HELP_CHECK_VERSION);
+    MakeFrame(service.Services());
+    TimerFires();
+    ASSERT_TRUE(WaitUntil([this] { return !Checking(); }));
+    frame->RouteCommand(Command::CheckVersion);
     EXPECT_EQ(service.versionRequests(), 2);
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"当前已是最新版本"});
 }
 
 // The silent check counts as running until it ends, so that closing the program meanwhile ends it
 // at once instead of tearing down the prompter and the rest under the check.
-TEST_F(UpdateCommandTest, SilentCheckCountsAsRunningUntilItEnds) {
+TEST_F(UpdateMenuTest, SilentCheckCountsAsRunningUntilItEnds) {
     std::promise<void> answer;
     std::shared_future<void> answered = answer.get_future().share();
     std::atomic<bool> asked{false};
@@ -167,8 +163,8 @@ TEST_F(UpdateCommandTest, SilentCheckCountsAsRunningUntilItEnds) {
         answered.wait();
         return std::vector<std::string>{};
     };
-    auto frame = MakeFrame(services);
-    OnUpdateTimer(*frame);
+    MakeFrame(services);
+    TimerFires();
     ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
     EXPECT_TRUE(TransfersRunning());
     answer.set_value();

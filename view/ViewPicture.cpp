@@ -1,4 +1,4 @@
-#include "view/CImage.h"
+#include "view/ViewPicture.h"
 
 #include <QPainter>
 
@@ -18,28 +18,11 @@ ViewPicture DecodeViewPicture(const QString &path) {
     return {std::move(picture.image), picture.stamp};
 }
 
-bool CImage::Load(const QString &path) {
-    Destroy();
-    Adopt(DecodeViewPicture(path));
-    return !image_.isNull();
-}
-
-void CImage::Adopt(const ViewPicture &picture) {
-    image_ = picture.image;
-    stamp_ = picture.stamp;
-}
-
-void CImage::Destroy() {
-    image_ = QImage();
-    stamp_ = FileStamp();
-}
-
-bool CImage::Draw(QPainter *painter, const QRectF &target) const {
-    if (!painter || image_.isNull()) return false;
-    const QPainter::CompositionMode previous = painter->compositionMode();
-    painter->setCompositionMode(image_.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver
+void DrawViewPicture(QPainter &painter, const QImage &picture, const QRectF &target) {
+    if (picture.isNull()) return;
+    const QPainter::CompositionMode previous = painter.compositionMode();
+    painter.setCompositionMode(picture.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver
                                                          : QPainter::CompositionMode_Source);
-    painter->drawImage(target, image_, QRectF(image_.rect()));
-    painter->setCompositionMode(previous);
-    return true;
+    painter.drawImage(target, picture, QRectF(picture.rect()));
+    painter.setCompositionMode(previous);
 }

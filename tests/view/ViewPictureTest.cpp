@@ -15,7 +15,7 @@
 #include "PictureFiles.h"
 #include "picture/PictureTest.h"
 #include "support/TestFolders.h"
-#include "view/CImage.h"
+#include "view/ViewPicture.h"
 
 namespace {
 
@@ -26,19 +26,18 @@ struct BadFile {
 
 void PrintTo(const BadFile &file, std::ostream *os) { *os << file.name; }
 
-class CImageRefuses : public ::testing::TestWithParam<BadFile> {};
+class DecodeRefuses : public ::testing::TestWithParam<BadFile> {};
 
-TEST_P(CImageRefuses, FailsAndStaysEmpty) {
+TEST_P(DecodeRefuses, FailsAndStaysEmpty) {
     TestFolder folder;
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), GetParam().bytes());
-    CImage image;
-    EXPECT_FALSE(image.Load(path));
-    EXPECT_TRUE(image.IsNull());
-    EXPECT_EQ(image.GetWidth(), 0);
+    const QImage image = DecodeViewPicture(path).image;
+    EXPECT_TRUE(image.isNull());
+    EXPECT_EQ(image.width(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BadInput, CImageRefuses,
+    BadInput, DecodeRefuses,
     ::testing::Values(
         BadFile{"Empty", [] { return QByteArray(); }},
         BadFile{"Text", [] { return QByteArray("not a picture at all\n"); }},
@@ -72,21 +71,21 @@ QImage ReadByQt(const QByteArray &bytes) {
     return reader.read().convertToFormat(QImage::Format_ARGB32);
 }
 
-class CImageShowsDamaged : public ::testing::TestWithParam<BadFile> {};
+class DecodeShowsDamaged : public ::testing::TestWithParam<BadFile> {};
 
 // A damaged picture from elsewhere shows what the decoder makes of it, at its own size.
-TEST_P(CImageShowsDamaged, AtItsNaturalSize) {
+TEST_P(DecodeShowsDamaged, AtItsNaturalSize) {
     TestFolder folder;
     const QByteArray bytes = GetParam().bytes();
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), bytes);
-    CImage image;
-    ASSERT_TRUE(image.Load(path));
-    EXPECT_EQ(image.GetWidth(), 256);
-    EXPECT_EQ(image.GetHeight(), 256);
-    EXPECT_EQ(image.image().convertToFormat(QImage::Format_ARGB32), ReadByQt(bytes));
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 256);
+    EXPECT_EQ(image.height(), 256);
+    EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32), ReadByQt(bytes));
 }
 
-INSTANTIATE_TEST_SUITE_P(Truncated, CImageShowsDamaged,
+INSTANTIATE_TEST_SUITE_P(Truncated, DecodeShowsDamaged,
                          ::testing::Values(BadFile{"Baseline", TruncatedJpeg},
                                            BadFile{"Progressive", TruncatedProgressiveJpeg},
                                            BadFile{"WithThumbnail", TruncatedJpegWithThumbnail}),
@@ -112,8 +111,7 @@ TEST_P(PictureRuleTest, TheDownloadKeepsOnlyWhatTheViewShows) {
     if (c.sparseSize > 0) {
         ASSERT_EQ(truncate(QFile::encodeName(path), c.sparseSize), 0);
     }
-    CImage image;
-    EXPECT_EQ(image.Load(path), c.shown);
+    EXPECT_EQ(!DecodeViewPicture(path).image.isNull(), c.shown);
     EXPECT_EQ(JudgePicture(path), c.kept);
 }
 
@@ -183,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Opening a FIFO for reading waits for a writer; the holder must not wait on one. The watcher
 // only ever gets in when the holder has the FIFO open, and then lets it go on.
-TEST(CImage, FifoIsRefusedWithoutOpeningIt) {
+TEST(DecodeViewPicture, FifoIsRefusedWithoutOpeningIt) {
     TestFolder folder;
     const QString path = folder.At(QStringLiteral("pipe.jpg"));
     ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
@@ -200,17 +198,15 @@ TEST(CImage, FifoIsRefusedWithoutOpeningIt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
-    CImage image;
-    EXPECT_FALSE(image.Load(path));
+    const QImage image = DecodeViewPicture(path).image;
     loading = false;
     watcher.join();
     EXPECT_FALSE(opened);
-    EXPECT_TRUE(image.IsNull());
+    EXPECT_TRUE(image.isNull());
 }
 
-TEST(CImage, MissingFileFails) {
-    CImage image;
-    EXPECT_FALSE(image.Load(QStringLiteral("/nonexistent/folder/p.jpg")));
+TEST(DecodeViewPicture, MissingFileFails) {
+    const QImage image = DecodeViewPicture(QStringLiteral("/nonexistent/folder/p.jpg")).image;
 }
 
 struct Format {
@@ -221,22 +217,22 @@ struct Format {
 
 void PrintTo(const Format &format, std::ostream *os) { *os << format.name; }
 
-class CImageDecidesFormatFromContent : public ::testing::TestWithParam<Format> {};
+class DecodeDecidesFormatFromContent : public ::testing::TestWithParam<Format> {};
 
 // Whichever decoder takes the file, the pixels are those of Qt's reader.
-TEST_P(CImageDecidesFormatFromContent, LoadsUnderJpgName) {
+TEST_P(DecodeDecidesFormatFromContent, LoadsUnderJpgName) {
     TestFolder folder;
     const QByteArray bytes = GetParam().bytes();
     const QString path = folder.WriteFile(QStringLiteral("p.jpg"), bytes);
-    CImage image;
-    ASSERT_TRUE(image.Load(path));
-    EXPECT_EQ(image.GetWidth(), GetParam().width);
-    EXPECT_EQ(image.GetHeight(), GetParam().height);
-    EXPECT_EQ(image.image().convertToFormat(QImage::Format_ARGB32), ReadByQt(bytes));
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), GetParam().width);
+    EXPECT_EQ(image.height(), GetParam().height);
+    EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32), ReadByQt(bytes));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Formats, CImageDecidesFormatFromContent,
+    Formats, DecodeDecidesFormatFromContent,
     ::testing::Values(
         Format{"Png", [] { return Encode(PatternImage(7, 5), "PNG"); }, 7, 5},
         Format{"Bmp", [] { return Encode(PatternImage(9, 4), "BMP"); }, 9, 4},
@@ -257,48 +253,52 @@ INSTANTIATE_TEST_SUITE_P(
                [] { return Encode(PatternImage(30, 20), "JPG") + "trailer\xFF"; }, 30, 20}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(CImage, PaletteGifKeepsDepthAndColourTable) {
+TEST(DecodeViewPicture, PaletteGifKeepsDepthAndColourTable) {
     TestFolder folder;
     const std::vector<QRgb> palette = {qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(10, 20, 30),
                                        qRgb(250, 240, 230)};
-    CImage image;
-    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("g.jpg"), PaletteGif(5, 4, palette))));
-    EXPECT_EQ(image.GetBPP(), 8);
-    EXPECT_EQ(image.image().format(), QImage::Format_Indexed8);
-    const QList<QRgb> table = image.image().colorTable();
+    const QImage image =
+        DecodeViewPicture(folder.WriteFile(QStringLiteral("g.jpg"), PaletteGif(5, 4, palette)))
+            .image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.depth(), 8);
+    EXPECT_EQ(image.format(), QImage::Format_Indexed8);
+    const QList<QRgb> table = image.colorTable();
     ASSERT_GE(table.size(), 4);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(table[i] | 0xFF000000, palette[i]) << i;
-    EXPECT_EQ(image.image().pixelIndex(3, 2), (3 + 2) % 4);
+    EXPECT_EQ(image.pixelIndex(3, 2), (3 + 2) % 4);
 }
 
-TEST(CImage, GreyJpegStaysEightBitGrey) {
+TEST(DecodeViewPicture, GreyJpegStaysEightBitGrey) {
     TestFolder folder;
     QImage grey(24, 16, QImage::Format_Grayscale8);
     grey.fill(90);
-    CImage image;
-    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("g.jpg"), Encode(grey, "JPG", 95))));
-    EXPECT_EQ(image.GetBPP(), 8);
-    EXPECT_TRUE(image.image().isGrayscale());
-    EXPECT_FALSE(image.HasAlphaChannel());
+    const QImage image =
+        DecodeViewPicture(folder.WriteFile(QStringLiteral("g.jpg"), Encode(grey, "JPG", 95))).image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.depth(), 8);
+    EXPECT_TRUE(image.isGrayscale());
+    EXPECT_FALSE(image.hasAlphaChannel());
 }
 
-TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
+TEST(DecodeViewPicture, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
     TestFolder folder;
     QImage source(4, 2, QImage::Format_ARGB32);
     source.fill(qRgba(200, 100, 0, 128));
     source.setPixel(0, 0, qRgba(10, 20, 30, 0));
     source.setPixel(1, 0, qRgba(10, 20, 30, 255));
-    CImage image;
-    ASSERT_TRUE(image.Load(folder.WriteFile(QStringLiteral("a.jpg"), Encode(source, "PNG"))));
-    EXPECT_TRUE(image.HasAlphaChannel());
-    EXPECT_EQ(image.GetBPP(), 32);
-    EXPECT_EQ(image.image().convertToFormat(QImage::Format_ARGB32), source);
+    const QImage image =
+        DecodeViewPicture(folder.WriteFile(QStringLiteral("a.jpg"), Encode(source, "PNG"))).image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_TRUE(image.hasAlphaChannel());
+    EXPECT_EQ(image.depth(), 32);
+    EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32), source);
 
     QImage target(4, 2, QImage::Format_RGB32);
     target.fill(qRgb(0, 0, 255));
     {
         QPainter painter(&target);
-        ASSERT_TRUE(image.Draw(&painter, QRectF(0, 0, 4, 2)));
+        DrawViewPicture(painter, image, QRectF(0, 0, 4, 2));
     }
     EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 255));   // transparent: background stays
     EXPECT_EQ(target.pixel(1, 0), qRgb(10, 20, 30));  // opaque: the picture
@@ -308,29 +308,26 @@ TEST(CImage, AlphaPngKeepsRowsUnchangedAndBlendsSourceOver) {
     EXPECT_NEAR(qBlue(half), 127, 2);
 }
 
-TEST(CImage, FileCanBeDeletedWhileShownAndDestroyEmpties) {
+TEST(DecodeViewPicture, FileCanBeDeletedWhileShown) {
     TestFolder folder;
     const QString path =
         folder.WriteFile(QStringLiteral("p.jpg"), Encode(PatternImage(8, 8), "JPG"));
-    CImage image;
-    ASSERT_TRUE(image.Load(path));
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_FALSE(image.isNull());
     EXPECT_TRUE(QFile::remove(path));
-    EXPECT_EQ(image.GetWidth(), 8);
-    image.Destroy();
-    EXPECT_TRUE(image.IsNull());
-    EXPECT_EQ(image.GetHeight(), 0);
+    EXPECT_EQ(image.width(), 8);
 }
 
-TEST(CImage, FiftyMegapixelPhotoLoads) {
+TEST(DecodeViewPicture, FiftyMegapixelPhotoLoads) {
     TestFolder folder;
     QImage photo(8660, 5780, QImage::Format_RGB32);  // 50.05 megapixels
     photo.fill(qRgb(120, 130, 140));
     const QString path = folder.WriteFile(QStringLiteral("big.jpg"), Encode(photo, "JPG", 50));
     photo = QImage();
-    CImage image;
-    ASSERT_TRUE(image.Load(path));
-    EXPECT_EQ(image.GetWidth(), 8660);
-    EXPECT_EQ(image.GetHeight(), 5780);
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 8660);
+    EXPECT_EQ(image.height(), 5780);
 }
 
 }  // namespace

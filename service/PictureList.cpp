@@ -1,9 +1,9 @@
-#include "service/ListBuilder.h"
+#include "service/PictureList.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "service/LinkDescrambler.h"
+#include "service/LinkDescrambling.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ void AppendTasksFromList(std::string_view listText, const std::string &dateFolde
         const auto link = NextField(listText, pos);
         if (!link) break;
         if (!link->text.empty()) {
-            const std::string plain = LinkDescrambler(std::string(link->text), N, dayKey);
+            const std::string plain = DescrambleLink(std::string(link->text), N, dayKey);
             const std::size_t backslash = plain.find('\\');
             if (backslash == std::string::npos) {
                 referrer = baseAddress = plain;
@@ -114,7 +114,7 @@ void AppendTasksFromList(std::string_view listText, const std::string &dateFolde
 
         const auto nameField = NextField(listText, titleField->end);
         if (!nameField || nameField->text.empty()) break;
-        const std::string name = LinkDescrambler(std::string(nameField->text), N, dayKey);
+        const std::string name = DescrambleLink(std::string(nameField->text), N, dayKey);
 
         // The entry's closing tag follows the last field directly.
         if (nameField->end + kEntryClose.size() > listText.size()) break;
@@ -128,12 +128,8 @@ void AppendTasksFromList(std::string_view listText, const std::string &dateFolde
     }
 }
 
-bool ListBuilder(std::string dateFolder, DownloadBatch &batch) {
-    return ListBuilder(std::move(dateFolder), batch, ServiceOptions{});
-}
-
-bool ListBuilder(std::string dateFolder, DownloadBatch &batch, const ServiceOptions &options,
-                 CallOutcome *outcome) {
+bool RequestDownloadTasks(const std::string &dateFolder, DownloadBatch &batch,
+                          const ServiceOptions &options, CallOutcome *outcome) {
     batch.clear();
     const std::optional<std::string> list = RequestPictureList(options, outcome);
     if (!list) return false;

@@ -1,4 +1,4 @@
-#include "service/LinkDescrambler.h"
+#include "service/LinkDescrambling.h"
 
 #include <array>
 
@@ -43,7 +43,7 @@ std::string DayKey() {
     return DayKey(local);
 }
 
-std::string LinkDescrambler(std::string field, int N, std::string K) {
+std::string DescrambleLink(std::string field, int N, std::string K) {
     std::string plain(field.size(), '\0');
     if (K.empty()) {
         // A day key is never empty; keep the length promise without dividing by zero.

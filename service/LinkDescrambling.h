@@ -10,4 +10,4 @@ std::string DayKey(const std::tm &localDate);
 
 // Turns one scrambled list field back into plain text. N is the index the task being built will
 // have in the batch, K the day key. The result has exactly as many bytes as the field.
-std::string LinkDescrambler(std::string field, int N, std::string K);
+std::string DescrambleLink(std::string field, int N, std::string K);

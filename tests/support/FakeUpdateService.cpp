@@ -1,4 +1,4 @@
-#include "FakeUpdateService.h"
+#include "support/FakeUpdateService.h"
 
 #include <fstream>
 

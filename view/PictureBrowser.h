@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QString>
+
+#include "view/FolderWalker.h"
+#include "view/PicturePreloader.h"
+
+// What the picture view shows and where a step takes it: the shown path and the picture decoded
+// from it, its neighbours in its folder, the sibling groups at the folder's ends, and the
+// pictures decoded ahead. It holds no widget: the view paints what it holds and passes it the
+// clicks, and whoever holds the folder tree follows its group steps through groupEntered.
+class PictureBrowser : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Folder, Picture, Undecodable };
+    // What a step onto the previous or next picture did.
+    enum class Step {
+        Shown,       // a picture or group was shown
+        AtRoot,      // the shown picture lies in the download root: no group to step to
+        FirstGroup,  // no previous group
+        LastGroup,   // no next group
+    };
+
+    explicit PictureBrowser(QObject *parent = nullptr);
+
+    // Shows the picture at `path`; a path that does not end in ".jpg" shows as a folder.
+    void Show(QString path);
+    // Shows the folder's first picture, or the folder itself when it has none.
+    void ShowFolder(const QString &folder);
+    // A click on the picture's left (`previous`) or right half: the neighbouring picture, or at
+    // the folder's end the last or first picture of the sibling group, whose folder is entered.
+    Step StepTo(bool previous);
+    // The links of an undecodable picture: its neighbours, whatever they are.
+    void ShowPrevious() { Show(previous_); }
+    void ShowNext() { Show(next_); }
+    // Lists and decodes the shown path afresh.
+    void Refresh();
+    // Deletes the picture `asked` for good (the one a question named), then shows the shown
+    // picture's next neighbour, else its previous one, else its folder. A failure is not told.
+    void Delete(const QString &asked);
+    // The download root: a picture directly in it has no groups to step to.
+    void SetRoot(const QString &root) { root_ = root; }
+    // The folders changed: nothing decoded ahead or listed before is used again.
+    void Forget();
+
+    const QString &path() const { return path_; }
+    const QString &previous() const { return previous_; }  // empty when there is none
+    const QString &next() const { return next_; }
+    const QString &root() const { return root_; }
+    State state() const { return state_; }
+    // The window title for the shown path.
+    QString Caption() const;
+    // The decoded picture; null unless the state is Picture.
+    const QImage &picture() const { return picture_.image; }
+    // The shown picture's size, each side in 16 bits; an undecodable picture keeps the size of
+    // the one before, a folder has none.
+    QSize pictureSize() const { return QSize(width_, height_); }
+    PicturePreloader &preloader() { return preloader_; }
+
+signals:
+    // The previous picture is gone; the view paints that before the next one decodes.
+    void cleared();
+    // The new path is shown.
+    void shown();
+    // A group step enters the sibling folder before (-1) or after (+1) the selected folder.
+    void groupEntered(int offset);
+
+private:
+    // The picture a step onto the previous or next would show: the neighbour, or at the
+    // folder's end the group step's choice; empty when that is no picture.
+    QString StepTarget(bool previous);
+    bool IsInRoot(const QString &path) const;
+
+    QString path_;
+    QString previous_;
+    QString next_;
+    QString root_;
+    State state_ = State::Folder;
+    ViewPicture picture_;
+    quint16 width_ = 0;
+    quint16 height_ = 0;
+    FolderWalker walker_;
+    PicturePreloader preloader_;
+};

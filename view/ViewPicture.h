@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "picture/PictureRule.h"
+
+class QPainter;
+class QRectF;
+
+// A picture as the view shows it: decoded under the program's picture rule at its natural size
+// in the decoder's own pixel layout (palette and grey pictures keep their depth and colour table,
+// alpha pictures their alpha), with the stamp of the file it came from. A damaged picture is what
+// the decoder makes of it. A null image: no picture. The file is closed again before this
+// returns.
+struct ViewPicture {
+    QImage image;
+    FileStamp stamp;
+};
+ViewPicture DecodeViewPicture(const QString &path);
+
+// Copies the whole picture into `target`: blended source-over when it has alpha, else copied. A
+// target as large in device pixels as the picture copies it pixel for pixel.
+void DrawViewPicture(QPainter &painter, const QImage &picture, const QRectF &target);
