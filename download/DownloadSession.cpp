@@ -22,8 +22,7 @@ DownloadSession::Services DownloadSession::Services::Real(const RetryPolicy &ret
     return services;
 }
 
-DownloadSession::DownloadSession(Services services, std::chrono::milliseconds tick,
-                                 QObject *parent)
+DownloadSession::DownloadSession(Services services, std::chrono::milliseconds tick, QObject *parent)
     : QObject(parent), services_(std::move(services)) {
     timer_.setInterval(tick);
     connect(&timer_, &QTimer::timeout, this, &DownloadSession::Tick);

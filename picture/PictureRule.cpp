@@ -202,5 +202,3 @@ PictureJudgement JudgePictureFile(const QString &path) {
     if (picture.image.isNull()) return {};
     return {true, picture.naturalSize};
 }
-
-bool JpegIsComplete(const uchar *data, qint64 size) { return InspectJpeg(data, size).complete; }

@@ -58,6 +58,3 @@ struct PictureJudgement {
     QSize naturalSize;
 };
 PictureJudgement JudgePictureFile(const QString &path);
-
-// Whether a JPEG stream reaches its end-of-image marker.
-bool JpegIsComplete(const uchar *data, qint64 size);

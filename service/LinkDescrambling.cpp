@@ -7,16 +7,6 @@ namespace {
 constexpr std::array<const char *, 7> kWeekdayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                        "Thursday", "Friday", "Saturday"};
 
-// Shift for byte position `position` (= i + N) of a field.
-int ShiftAt(long long position, std::size_t i, const std::string &key) {
-    const long long L = static_cast<long long>(key.size());
-    if (position % 2 == 0) {
-        return static_cast<int>((position % 4) * L + (position + 6) % 10);
-    }
-    const int q = static_cast<signed char>(key[i % key.size()]);
-    return q >= 79 ? q - 78 : q - 31;
-}
-
 }  // namespace
 
 std::string DayKey(const std::tm &localDate) {
@@ -43,22 +33,32 @@ std::string DayKey() {
     return DayKey(local);
 }
 
+int DescrambleShift(std::size_t i, int N, const std::string &K) {
+    const long long position = static_cast<long long>(i) + N;
+    const long long L = static_cast<long long>(K.size());
+    if (position % 2 == 0) return static_cast<int>((position % 4) * L + (position + 6) % 10);
+    const int q = static_cast<signed char>(K[i % K.size()]);
+    return q >= 79 ? q - 78 : q - 31;
+}
+
+unsigned char DescrambleByte(int c, int k) {
+    if (c <= 78) {
+        if (c + k >= 79) c += k;
+    } else if (c - k <= 78) {
+        c -= k;
+    }
+    c += c < 79 ? 47 : -47;
+    return static_cast<unsigned char>((157 - c) & 0xFF);
+}
+
 std::string DescrambleLink(std::string field, int N, std::string K) {
     std::string plain(field.size(), '\0');
     if (K.empty()) {
         // A day key is never empty; keep the length promise without dividing by zero.
         K.push_back('0');
     }
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        int c = static_cast<signed char>(field[i]);
-        const int k = ShiftAt(static_cast<long long>(i) + N, i, K);
-        if (c <= 78) {
-            if (c + k >= 79) c += k;
-        } else {
-            if (c - k <= 78) c -= k;
-        }
-        c += c < 79 ? 47 : -47;
-        plain[i] = static_cast<char>(static_cast<unsigned char>((157 - c) & 0xFF));
-    }
+    for (std::size_t i = 0; i < field.size(); ++i)
+        plain[i] = static_cast<char>(
+            DescrambleByte(static_cast<signed char>(field[i]), DescrambleShift(i, N, K)));
     return plain;
 }

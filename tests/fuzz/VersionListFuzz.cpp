@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 #include "support/ScriptedPrompter.h"
-#include "update/UpdateChecker.h"
+#include "update/UpdateCheck.h"
 #include "update/VersionRule.h"
 
 namespace {
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     ScriptedPrompter prompter;
     prompter.QueueAnswer(Answer::Yes);
-    const bool updated = UpdateChecker(true, prompter, services);
+    const bool updated = UpdateCheck(prompter, services).CheckNow();
 
     // Files are fetched only for a newer version whose every name stays inside temp/, and then
     // all of them, in order.

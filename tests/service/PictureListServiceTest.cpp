@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "TestScrambler.h"
+#include "ListScrambler.h"
 #include "service/LinkDescrambling.h"
 #include "service/PictureList.h"
 #include "service/PictureListService.h"
@@ -506,7 +506,7 @@ TEST(RequestVersionList, EmptyOutIsAnEmptyList) {
     EXPECT_TRUE(RequestVersionList(service.Options()).empty());
 }
 
-TEST(ListBuilder, TurnsTheServiceListIntoTasks) {
+TEST(RequestDownloadTasks, TurnsTheServiceListIntoTasks) {
     const std::string list = ScrambledList(
         {{"ref.example.com\\img.example.com/p", "湖", "a0"}, {"", "", "b1"}}, DayKey());
     LoopbackService service(200, DeleteResponse("<ns1:out>" + Escaped(list) + "</ns1:out>"));
@@ -518,7 +518,7 @@ TEST(ListBuilder, TurnsTheServiceListIntoTasks) {
     EXPECT_EQ(batch[1].localPath, "/pictures/2010-05-03/湖/湖 2.jpg");
 }
 
-TEST(ListBuilder, ListWithoutEntriesIsStillAnAnswer) {
+TEST(RequestDownloadTasks, ListWithoutEntriesIsStillAnAnswer) {
     LoopbackService service(200, DeleteResponse("<ns1:out>nothing today</ns1:out>"));
     DownloadBatch batch(3);
     EXPECT_TRUE(RequestDownloadTasks("/pictures/2010-05-03", batch, service.Options()));

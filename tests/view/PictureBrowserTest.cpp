@@ -49,8 +49,8 @@ TEST_P(BrowserStates, StateCaptionAndSize) {
     EXPECT_EQ(shown.count(), 1);
     EXPECT_EQ(browser.path(), path);
     EXPECT_EQ(browser.state(), c.state);
-    EXPECT_EQ(browser.Caption(),
-              QStringLiteral("Lumora 1.00 - ") + QString::fromUtf8(c.caption).replace("<path>", path));
+    EXPECT_EQ(browser.Caption(), QStringLiteral("Lumora 1.00 - ") +
+                                     QString::fromUtf8(c.caption).replace("<path>", path));
     EXPECT_EQ(browser.pictureSize(), c.size);
     EXPECT_EQ(browser.picture().isNull(), c.state != State::Picture);
 }
@@ -59,13 +59,14 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, BrowserStates,
     ::testing::Values(
         StateCase{"Picture", "p.jpg", true, "p.jpg", "p.jpg", State::Picture, {20, 10}},
-        StateCase{"Undecodable", "bad.jpg", false, "bad.jpg", "bad.jpg", State::Undecodable, {0, 0}},
+        StateCase{
+            "Undecodable", "bad.jpg", false, "bad.jpg", "bad.jpg", State::Undecodable, {0, 0}},
         StateCase{"MissingPicture", "", false, "gone.jpg", "gone.jpg", State::Undecodable, {0, 0}},
         StateCase{"Folder", "", false, "", "<path>", State::Folder, {0, 0}},
         StateCase{"UpperCaseExtension", "p.JPG", true, "p.JPG", "<path>", State::Folder, {0, 0}},
         StateCase{"MissingFolder", "", false, "gone", "<path>", State::Folder, {0, 0}},
-        StateCase{"TitleMark", "x[*].jpg", true, "x[*].jpg", "x[*][*].jpg", State::Picture,
-                  {20, 10}}),
+        StateCase{
+            "TitleMark", "x[*].jpg", true, "x[*].jpg", "x[*][*].jpg", State::Picture, {20, 10}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PictureBrowser, AnUndecodablePictureKeepsTheSizeOfThePreviousOne) {
@@ -220,7 +221,8 @@ TEST_P(BrowserDelete, RemovesTheFileAndShowsANeighbour) {
 INSTANTIATE_TEST_SUITE_P(
     Neighbours, BrowserDelete,
     ::testing::Values(DeleteCase{"MiddleShowsNext", {"a.jpg", "b.jpg", "c.jpg"}, "b.jpg", "c.jpg"},
-                      DeleteCase{"LastShowsPrevious", {"a.jpg", "b.jpg", "c.jpg"}, "c.jpg", "b.jpg"},
+                      DeleteCase{
+                          "LastShowsPrevious", {"a.jpg", "b.jpg", "c.jpg"}, "c.jpg", "b.jpg"},
                       DeleteCase{"FirstShowsNext", {"a.jpg", "b.jpg"}, "a.jpg", "b.jpg"},
                       DeleteCase{"OnlyShowsTheFolder", {"only.jpg"}, "only.jpg", ""},
                       DeleteCase{"Undecodable", {"bad.jpg", "c.jpg"}, "bad.jpg", "c.jpg"}),

@@ -320,7 +320,7 @@ TEST_P(ViewPointer, CursorAndTipTellTheStep) {
     TestFolder single;
     ViewHarness harness;
     harness.browser().Show(c.shown < 0 ? single.WriteFile(QStringLiteral("only.jpg"), Picture())
-                                        : three.order[c.shown]);
+                                       : three.order[c.shown]);
     harness.MoveTo(c.at);
     EXPECT_TRUE(ShowsCursor(harness.view(), c.cursor));
     EXPECT_EQ(harness.view().tip().Text(), QString::fromUtf8(c.tip));
@@ -406,7 +406,9 @@ struct Downloads {
         for (int i = 0; i < titleCount; ++i)
             for (int p = 1; p <= 2; ++p) folder.WriteFile(Path(i, p), Picture());
     }
-    QString Title(int i) const { return folder.At(QStringLiteral("pictures/2024-05-01/t%1").arg(i)); }
+    QString Title(int i) const {
+        return folder.At(QStringLiteral("pictures/2024-05-01/t%1").arg(i));
+    }
     QString Path(int i, int p) const {
         return QStringLiteral("pictures/2024-05-01/t%1/t%1 %2.jpg").arg(i).arg(p);
     }

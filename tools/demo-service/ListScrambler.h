@@ -2,17 +2,29 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
-// The service side of link scrambling: the exact inverse of LinkDescrambler. Each scrambled byte
-// is a printable ASCII character (XML-escaped where the answer needs it).
+// The service side of link scrambling: each byte of a field is the printable ASCII character
+// (XML-escaped where the answer needs it) that the descrambling rule turns into the plain byte.
 
-// The shift LinkDescrambler applies at byte i of a field at position base N with day key K.
-int ScrambleShift(int i, int N, const std::string &K);
+// Which bytes a scrambled field may hold: printable ASCII, as the demo service sends, or any byte
+// where no printable one will do, as a hostile service may send.
+enum class Bytes { Printable, Any };
 
-// What LinkDescrambler makes of the scrambled byte `c` (taken as a signed value) with shift k.
-unsigned char DescrambleByte(int c, int k);
+// A field that DescrambleLink turns back into `plain` at position base N with key K; nullopt
+// when `plain` holds a byte that none of `bytes` scrambles to (of the printable ones: "|", "}",
+// "~", controls, non-ASCII).
+std::optional<std::string> ScrambleField(const std::string &plain, int N, const std::string &K,
+                                         Bytes bytes = Bytes::Printable);
 
-// A field that LinkDescrambler turns back into `plain` at position base N with key K; nullopt
-// when `plain` holds a byte that no printable character scrambles to ("|", "}", "~", controls,
-// non-ASCII).
-std::optional<std::string> ScrambleField(const std::string &plain, int N, const std::string &K);
+// One list entry in plain text; an empty link or title is sent as an empty field.
+struct PlainEntry {
+    std::string link;   // referrer "\" base address
+    std::string title;  // UTF-8, not scrambled
+    std::string name;   // picture file name with its extension flag
+};
+
+// List text as a service sends it, any byte allowed: entry i is scrambled with position
+// `firstPosition` + i. Empty when a field cannot be scrambled.
+std::string ScrambledList(const std::vector<PlainEntry> &entries, const std::string &key,
+                          int firstPosition = 0);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TestScrambler.h"
+#include "ListScrambler.h"
 #include "service/PictureList.h"
 
 namespace {
