@@ -167,9 +167,9 @@ void MainFrame::ShowMenuPrompt(const QString &prompt) {
     statusPart_->hide();
 }
 
-void MainFrame::OnMenuOpened() { ++openMenus_; }
+void MainFrame::CountOpenMenu() { ++openMenus_; }
 
-void MainFrame::OnMenuClosed() {
+void MainFrame::EndMenuPrompt() {
     if (openMenus_ > 0 && --openMenus_ > 0) return;
     menuPrompt_->hide();
     menuPrompt_->clear();
@@ -204,8 +204,8 @@ void MainFrame::BuildMenu() {
     for (const MenuPopupResource &popup : FrameMenuResource()) {
         QMenu *menu = menuBar()->addMenu(popup.title);
         // While a menu is open the status bar shows the highlighted item's prompt alone.
-        connect(menu, &QMenu::aboutToShow, this, &MainFrame::OnMenuOpened);
-        connect(menu, &QMenu::aboutToHide, this, &MainFrame::OnMenuClosed);
+        connect(menu, &QMenu::aboutToShow, this, &MainFrame::CountOpenMenu);
+        connect(menu, &QMenu::aboutToHide, this, &MainFrame::EndMenuPrompt);
         for (const MenuItemResource &item : popup.items) {
             if (item.command == Command::None) {
                 menu->addSeparator();
@@ -264,7 +264,7 @@ void MainFrame::SetStatusText(const QString &text) {
 
 QString MainFrame::StatusText() const { return statusText_->text(); }
 
-void MainFrame::OnIdle() { MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_); }
+void MainFrame::RefreshCommandStates() { MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_); }
 
 void MainFrame::ApplyTipsSetting() {
     const bool tipsOn =

@@ -48,7 +48,7 @@ public:
     QProgressBar *DownloadProgressBar() const { return progressBar_; }
 
     // The idle step, run once per idle period of the event loop.
-    void OnIdle();
+    void RefreshCommandStates();
 
     FrameState &state() { return state_; }
     FolderTree *tree() const { return tree_; }
@@ -79,8 +79,8 @@ private:
     // Simple mode of the status bar: the prompt of the highlighted menu item (empty for items
     // without one) in place of the status text and the progress bar, until the menus close.
     void ShowMenuPrompt(const QString &prompt);
-    void OnMenuOpened();
-    void OnMenuClosed();
+    void CountOpenMenu();
+    void EndMenuPrompt();
     // The "path" setting, without a trailing "/".
     QString StoredDownloadRoot() const;
     void ChooseDownloadFolder(bool mustChoose);

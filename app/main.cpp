@@ -32,7 +32,7 @@ int main(int argc, char *argv[]) {
     app.installEventFilter(&accelerators);
     QObject::connect(&frame, &MainFrame::closed, &app, [] { QCoreApplication::exit(1); });
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &frame, &MainFrame::OnIdle);
+                     &frame, &MainFrame::RefreshCommandStates);
     CloseOnTerminationSignal(&frame);
 
     if (!frame.Create()) {
