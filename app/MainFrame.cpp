@@ -264,7 +264,9 @@ void MainFrame::SetStatusText(const QString &text) {
 
 QString MainFrame::StatusText() const { return statusText_->text(); }
 
-void MainFrame::RefreshCommandStates() { MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_); }
+void MainFrame::RefreshCommandStates() {
+    MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_);
+}
 
 void MainFrame::ApplyTipsSetting() {
     const bool tipsOn =

@@ -28,6 +28,9 @@ std::string FolderOfPath(const std::string &localPath) {
 // missing is left alone.
 void CreateTaskFolder(const std::string &folder, DownloadProgress &progress) {
     if (folder == "." || folder == "/") return;
+    // A look first: creating takes the parent folder's lock even when the folder exists.
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) return;
     if (::mkdir(folder.c_str(), 0777) == 0) ++progress.newFolderCount;
 }
 
@@ -104,7 +107,7 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     if (result != CURLE_OK || sink.tooLarge) return notReady();
     if (isUpdate) return file.Promote(localPath) || unsaved();
 
-    switch (JudgePicture(DecodeFileName(file.path()))) {
+    switch (JudgePicture(DecodeFileName(file.path()), file.readFd())) {
         case PictureVerdict::Accepted:
             if (!file.Promote(localPath)) return unsaved();
             ++progress.keptCount;

@@ -88,6 +88,7 @@ public:
     void ScanEnded() { afterScan_ = true; }
     void Doubt() { plain_ = false; }
     bool Plain() const { return plain_ && scanned_; }
+    QSize FrameSize() const { return frameSize_; }
     // Whether the segment's body matters here (metadata is skipped unread).
     static bool Reads(uchar marker) {
         return !(marker >= 0xE0 && marker <= 0xEF) && marker != 0xFE;
@@ -151,6 +152,7 @@ private:
             components_.push_back(component);
         }
         framed_ = true;
+        frameSize_ = QSize(width, height);
     }
 
     void Scan(const std::vector<uchar> &body) {
@@ -175,6 +177,7 @@ private:
     }
 
     bool plain_ = true;
+    QSize frameSize_;
     bool framed_ = false;
     bool scanned_ = false;
     bool afterScan_ = false;
@@ -218,6 +221,7 @@ JpegStructure Walk(Bytes &bytes) {
         if (marker == 0xD9) {
             result.complete = true;
             result.plainBaseline = check.Plain();
+            if (result.plainBaseline) result.frameSize = check.FrameSize();
             return result;
         }
         if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QtGlobal>
 
 // What a JPEG's marker structure tells without decoding it.
@@ -12,6 +13,8 @@ struct JpegStructure {
     // and well formed before the scan uses it, with nothing but metadata after the scan: the
     // decoder cannot fail on it, so it need not be decoded to know it shows.
     bool plainBaseline = false;
+    // The frame's size, for a plain baseline JPEG: what it decodes to.
+    QSize frameSize;
 };
 
 JpegStructure InspectJpeg(const uchar *data, qint64 size);

@@ -179,22 +179,28 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     return picture;
 }
 
-PictureJudgement JudgePictureFile(const QString &path) {
+PictureJudgement JudgePictureFile(const QString &path, int openFd) {
     RaiseImageReaderLimit();
     {
         FileStamp stamp;
-        const Descriptor fd(OpenRegularFile(path, &stamp));
-        if (fd.get() < 0 || stamp.size == 0 || stamp.size > kMaxPictureFileBytes) return {};
-        QFile file;
-        if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
-        QImageReader reader(&file);
-        const QSize announced = AnnouncedSize(reader, fd.get());
-        if (announced.isValid() && !IsAcceptablePictureSize(announced)) return {};
-        if (reader.format() == "jpeg") {
-            const JpegStructure structure = InspectJpegFile(fd.get(), stamp.size);
+        struct stat info {};
+        const bool given = openFd >= 0 && ::fstat(openFd, &info) == 0 && S_ISREG(info.st_mode);
+        if (given) stamp = StampFrom(info);
+        const Descriptor opened(given ? -1 : OpenRegularFile(path, &stamp));
+        const int fd = given ? openFd : opened.get();
+        if (fd < 0 || stamp.size == 0 || stamp.size > kMaxPictureFileBytes) return {};
+        // A JPEG is judged from its markers first: a plain baseline one needs no decoder at all.
+        if (StartsAsJpeg(fd)) {
+            const JpegStructure structure = InspectJpegFile(fd, stamp.size);
             if (!structure.complete) return {};
-            if (structure.plainBaseline && announced.isValid()) return {true, announced};
+            if (structure.plainBaseline)
+                return {IsAcceptablePictureSize(structure.frameSize), structure.frameSize};
         }
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+        QImageReader reader(&file);
+        const QSize announced = AnnouncedSize(reader, fd);
+        if (announced.isValid() && !IsAcceptablePictureSize(announced)) return {};
     }
     // Anything the marker walk cannot vouch for is decoded (a JPEG at an eighth of its size:
     // the decoder reads every coefficient either way).

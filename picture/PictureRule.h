@@ -57,4 +57,5 @@ struct PictureJudgement {
     bool picture = false;
     QSize naturalSize;
 };
-PictureJudgement JudgePictureFile(const QString &path);
+// `openFd`, when given, is the file at `path` open for reading, which spares opening it again.
+PictureJudgement JudgePictureFile(const QString &path, int openFd = -1);

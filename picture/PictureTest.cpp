@@ -13,8 +13,8 @@ int PixelsToHimetric(int pixels) {
                                          : -((-product + half) / kDotsPerInch));
 }
 
-PictureVerdict JudgePicture(const QString &path) {
-    const PictureJudgement judgement = JudgePictureFile(path);
+PictureVerdict JudgePicture(const QString &path, int openFd) {
+    const PictureJudgement judgement = JudgePictureFile(path, openFd);
     if (!judgement.picture) return PictureVerdict::NotAPicture;
     if (PixelsToHimetric(judgement.naturalSize.width()) < kMinimumPictureHimetric ||
         PixelsToHimetric(judgement.naturalSize.height()) < kMinimumPictureHimetric)

@@ -17,4 +17,4 @@ enum class PictureVerdict {
 
 // Decodes the file under the view's picture rule, its format decided by its content, and judges
 // its natural size. A JPEG that does not reach its end marker is no picture here.
-PictureVerdict JudgePicture(const QString &path);
+PictureVerdict JudgePicture(const QString &path, int openFd = -1);

@@ -23,6 +23,7 @@ struct UnfinishedFiles {
     std::mutex mutex;
     std::set<std::string> paths;
     unsigned long long lastNumber = 0;
+    std::string selfToken;  // this process, read from /proc once rather than for every file
 };
 
 UnfinishedFiles &Unfinished() {
@@ -59,12 +60,12 @@ bool UnfinishedFile::Create() {
     UnfinishedFiles &files = Unfinished();
     // Held while the file is made and registered, so that an early end never misses it.
     std::lock_guard lock(files.mutex);
-    const std::string stem =
-        folder_ + "/" + std::string(kNamePrefix) + ToToken(ThisProcess()) + "-";
+    if (files.selfToken.empty()) files.selfToken = ToToken(ThisProcess());
+    const std::string stem = folder_ + "/" + std::string(kNamePrefix) + files.selfToken + "-";
     // A name of a process that ran before with the same identity (an earlier boot) is skipped.
     do {
         path_ = stem + std::to_string(++files.lastNumber) + std::string(kNameSuffix);
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     } while (fd_ < 0 && errno == EEXIST);
     if (fd_ < 0) {
         error_ = errno;

@@ -30,7 +30,8 @@ public:
     UnfinishedFile(const UnfinishedFile &) = delete;
     UnfinishedFile &operator=(const UnfinishedFile &) = delete;
 
-    // Creates the file (exclusively, write-only). False when it cannot be; then error() tells why.
+    // Creates the file (exclusively, for reading and writing). False when it cannot be; then
+    // error() tells why.
     bool Create();
     bool created() const { return fd_ >= 0; }
     // Writes all of `data`; false when the file system refused some of it (error() tells why).
@@ -41,6 +42,8 @@ public:
     bool Promote(const std::string &finalPath);
 
     const std::string &path() const { return path_; }
+    // The file open for reading while the object lives (after Create); -1 before.
+    int readFd() const { return lockFd_; }
     int error() const { return error_; }
 
 private:
