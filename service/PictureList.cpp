@@ -129,9 +129,10 @@ void AppendTasksFromList(std::string_view listText, const std::string &dateFolde
 }
 
 bool RequestDownloadTasks(const std::string &dateFolder, DownloadBatch &batch,
-                          const ServiceOptions &options, CallOutcome *outcome) {
+                          const ServiceOptions &options, CallOutcome *outcome,
+                          std::string *reason) {
     batch.clear();
-    const std::optional<std::string> list = RequestPictureList(options, outcome);
+    const std::optional<std::string> list = RequestPictureList(options, outcome, reason);
     if (!list) return false;
     AppendTasksFromList(*list, dateFolder, DayKey(), batch);
     return true;

@@ -18,7 +18,8 @@ inline constexpr std::size_t kMaxTitleBytes = 255 - (1 + 5 + 4 + 6 + 5);
 // Empties the batch, fetches today's picture list and appends one task per entry. Returns false
 // when the service gave no list text (the batch stays empty), true otherwise.
 bool RequestDownloadTasks(const std::string &dateFolder, DownloadBatch &batch,
-                          const ServiceOptions &options, CallOutcome *outcome = nullptr);
+                          const ServiceOptions &options, CallOutcome *outcome = nullptr,
+                          std::string *reason = nullptr);
 
 // Parses list text in one pass and appends its tasks to the batch, at most kMaxBatchTasks in all.
 // Local paths are dateFolder + "/" + title + "/" + title + " " + n + ".jpg". An entry whose

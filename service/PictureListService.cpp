@@ -1,6 +1,7 @@
 #include "service/PictureListService.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -104,6 +105,25 @@ struct HttpAnswer {
     bool arrived() const { return result == CURLE_OK && status >= 200 && status < 300; }
 };
 
+// Ends a call once nothing has gone either way for the limit (libcurl asks about once a second
+// while nothing moves).
+struct Silence {
+    std::chrono::milliseconds limit;
+    curl_off_t moved = -1;
+    std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+
+    static int Watch(void *self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+        auto &silence = *static_cast<Silence *>(self);
+        const auto now = std::chrono::steady_clock::now();
+        if (received + sent != silence.moved) {
+            silence.moved = received + sent;
+            silence.since = now;
+            return 0;
+        }
+        return now - silence.since > silence.limit ? 1 : 0;
+    }
+};
+
 std::size_t AppendBody(char *data, std::size_t size, std::size_t count, void *target) {
     auto &body = *static_cast<std::string *>(target);
     if (body.size() + size * count > kMaxAnswerBytes) return 0;
@@ -136,7 +156,10 @@ HttpAnswer Post(const std::string &endpoint, const std::string &request,
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(options.connectTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.callDeadline.count()));
+    Silence silence{options.silenceLimit};
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Silence::Watch);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &silence);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
     answer.result = curl_easy_perform(curl);
@@ -156,12 +179,16 @@ std::string ServiceEndpoint() {
     return LUMORA_DEFAULT_SERVICE_ENDPOINT;
 }
 
-std::optional<std::string> RequestPictureList(const ServiceOptions &options, CallOutcome *outcome) {
+std::optional<std::string> RequestPictureList(const ServiceOptions &options, CallOutcome *outcome,
+                                              std::string *reason) {
     const std::string endpoint = EndpointOf(options);
     SoapMessages messages;
     const HttpAnswer answer = Post(endpoint, messages.DeleteRequest(endpoint), options);
     std::optional<std::string> list;
     if (answer.arrived()) list = messages.PictureList(answer.body);
+    if (reason && !list)
+        *reason = answer.arrived() ? "服务器的回答不是图片列表"
+                                   : FailureReason(answer.result, answer.status);
     if (outcome) {
         *outcome = list                                         ? CallOutcome::Answered
                    : MayPassLater(answer.result, answer.status) ? CallOutcome::MayPassLater

@@ -6,13 +6,14 @@
 #include <string_view>
 #include <vector>
 
-// Where and how patiently the picture-list service is called; a time-out of 0 means none.
+// Where and how patiently the picture-list service is called.
 struct ServiceOptions {
     std::string endpoint;  // "" means ServiceEndpoint()
     std::chrono::milliseconds connectTimeout{std::chrono::seconds(30)};
-    // The whole call, from the connection to the answer's last byte: a service that trickles
-    // its answer cannot hold the caller longer.
-    std::chrono::milliseconds callDeadline{std::chrono::seconds(100)};
+    // A call fails once nothing has gone either way for this long (a service that accepts the
+    // connection and never answers, say); an answer that keeps coming, however slowly, is not
+    // cut.
+    std::chrono::milliseconds silenceLimit{std::chrono::seconds(30)};
 };
 
 // How a call ended, for a caller that may try again.
@@ -27,8 +28,10 @@ std::string ServiceEndpoint();
 
 // The text of the `delete` answer's `out` (nested markup kept literally, escaped text decoded);
 // nullopt when `out` is absent or the call fails. Nothing is shown to the user.
+// `reason`, when given, says in Chinese why a call failed ("连接被拒绝" and the like).
 std::optional<std::string> RequestPictureList(const ServiceOptions &options,
-                                              CallOutcome *outcome = nullptr);
+                                              CallOutcome *outcome = nullptr,
+                                              std::string *reason = nullptr);
 
 // The strings of the `getVer` answer in document order, each passed through
 // Utf8ToSystemCodePage; empty when the call fails.
