@@ -40,11 +40,7 @@ QString UserDataFolder(const StartLocation &start) {
 }
 
 QString UserFolderToEnter(const StartLocation &start, const QString &installedBinFolder) {
-    if (!IsInstalledProgram(start, installedBinFolder)) return QString();
-    const QString userFolder = UserDataFolder(start);
-    for (const QString &menuStart : {start.home, QStringLiteral("/"), userFolder})
-        if (SameFolder(start.currentFolder, menuStart)) return userFolder;
-    return QString();
+    return IsInstalledProgram(start, installedBinFolder) ? UserDataFolder(start) : QString();
 }
 
 QString LauncherFolderFor(const StartLocation &start, const QString &installedBinFolder) {

@@ -3,8 +3,8 @@
 #include <QString>
 
 // Settings, update files and help.html are relative to the working folder. The installed program
-// cannot write beside its binary, so when a desktop menu starts it (in the home folder or "/") it
-// works in a per-user folder instead; started anywhere else it keeps that folder.
+// cannot write beside its binary: wherever it is started from, it works in a per-user folder. The
+// program run from its build folder keeps the folder it was started in.
 
 // Where the program runs from and where it was started.
 struct StartLocation {
@@ -23,8 +23,8 @@ QString UserDataFolder(const StartLocation &start);
 // Whether the program runs from the folder the program is installed into.
 bool IsInstalledProgram(const StartLocation &start, const QString &installedBinFolder);
 
-// The per-user folder when the installed program was started in the home folder, "/" or the
-// per-user folder itself; empty when the program keeps its current folder.
+// The per-user folder for the installed program; empty when the program keeps its current
+// folder.
 QString UserFolderToEnter(const StartLocation &start, const QString &installedBinFolder);
 
 // The working folder of a desktop launcher: the per-user folder for the installed program, the

@@ -22,7 +22,7 @@ const QString kUserFolder = QStringLiteral("/home/u/.local/share/lumora");
 
 class WorkingFolderRule : public ::testing::TestWithParam<StartCase> {};
 
-TEST_P(WorkingFolderRule, OnlyTheInstalledProgramStartedFromAMenuSwitches) {
+TEST_P(WorkingFolderRule, OnlyTheInstalledProgramWorksInItsUserFolder) {
     EXPECT_EQ(UserFolderToEnter(GetParam().start, kInstalledBin), GetParam().enter);
     EXPECT_EQ(LauncherFolderFor(GetParam().start, kInstalledBin), GetParam().launcher);
 }
@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                   kUserFolder,
                   kUserFolder},
         StartCase{"InstalledFromAShellElsewhere",
-                  {"/usr/bin", "/home/u/photos", "/home/u", ""},
-                  "",
+                  {"/usr/bin", "/home/u/Documents", "/home/u", ""},
+                  kUserFolder,
                   kUserFolder},
         StartCase{
             "BuildTreeFromHome", {"/work/build", "/home/u", "/home/u", ""}, "", "/work/build"},
