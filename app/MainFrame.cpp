@@ -338,6 +338,7 @@ void MainFrame::StartDownload() {
         case DownloadSession::Start::Started:
             break;
         case DownloadSession::Start::AlreadyRunning:
+        case DownloadSession::Start::NothingNew:
             return;
         case DownloadSession::Start::NoConnection:
             Tell(QStringLiteral("无法连接到服务器"));

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <set>
 #include <thread>
 
 #include "download/AbandonedFiles.h"
@@ -16,8 +17,9 @@ DownloadSession::Services DownloadSession::Services::Real(const RetryPolicy &ret
     services.buildList = [](const std::string &dateFolder, DownloadBatch &batch) {
         return RequestDownloadTasks(dateFolder, batch, ServiceOptions{});
     };
-    services.runWorker = [retries](const DownloadBatch &batch, DownloadProgress &progress) {
-        RunDownloadWorker(batch, progress, retries);
+    services.runWorker = [retries](const DownloadBatch &batch, DownloadProgress &progress,
+                                   ArrivalRecord &record) {
+        RunDownloadWorker(batch, progress, retries, &record);
     };
     return services;
 }
@@ -28,7 +30,7 @@ DownloadSession::DownloadSession(Services services, std::chrono::milliseconds ti
     connect(&timer_, &QTimer::timeout, this, &DownloadSession::Tick);
 }
 
-DownloadSession::Start DownloadSession::Begin(const QString &root, const QDate &day) {
+DownloadSession::Start DownloadSession::Begin(const QString &root, const QDate &day, bool newOnly) {
     if (running_) return Start::AlreadyRunning;
     const QString dateFolder = JoinPath(root, day.toString(QStringLiteral("yyyy-MM-dd")));
     // A fresh batch: workers of an earlier download may still hold the previous one.
@@ -37,6 +39,14 @@ DownloadSession::Start DownloadSession::Begin(const QString &root, const QDate &
     if (!services_.buildList || !services_.buildList(nativeDateFolder, *batch_))
         return Start::NoConnection;
     if (batch_->empty()) return Start::NoTasks;
+    auto record = std::make_shared<ArrivalRecord>(nativeDateFolder);
+    if (newOnly) {
+        const std::set<std::string> arrived = record->Read();
+        std::erase_if(*batch_,
+                      [&](const DownloadTask &task) { return arrived.count(task.remoteAddress); });
+        if (batch_->empty()) return Start::NothingNew;
+    }
+    record_ = std::move(record);
 
     const bool created = ::mkdir(nativeDateFolder.c_str(), 0777) == 0;
     dateFolder_ = dateFolder;
@@ -61,9 +71,9 @@ void DownloadSession::StartWorkers() {
         // Counted as running from before the thread exists, so the program never ends normally
         // while a worker is about to start.
         auto running = std::make_shared<RunningTransferScope>();
-        std::thread([batch, progress = progress_, workers = workers_, run = services_.runWorker,
-                     running] {
-            if (run) run(*batch, *progress);
+        std::thread([batch, progress = progress_, record = record_, workers = workers_,
+                     run = services_.runWorker, running] {
+            if (run) run(*batch, *progress, *record);
             std::lock_guard lock(workers->mutex);
             --workers->running;
             workers->ended.notify_all();

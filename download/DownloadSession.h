@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "download/ArrivalRecord.h"
 #include "download/DownloadProgress.h"
 #include "download/RetryPolicy.h"
 #include "service/DownloadTask.h"
@@ -25,27 +26,38 @@ class DownloadSession : public QObject {
     Q_OBJECT
 public:
     // What the session reaches outside: the list call that fills the batch for a dated folder
-    // (false when the service gave no list text), and one worker over a batch. Tests replace
-    // them.
+    // (false when the service gave no list text), and one worker over a batch, which adds the
+    // pictures that arrived to the day's record. Tests replace them.
     struct Services {
         std::function<bool(const std::string &dateFolder, DownloadBatch &batch)> buildList;
-        std::function<void(const DownloadBatch &batch, DownloadProgress &progress)> runWorker;
+        std::function<void(const DownloadBatch &batch, DownloadProgress &progress,
+                           ArrivalRecord &record)>
+            runWorker;
 
         // The service's list and the real workers, each transfer tried again as `retries` says.
         static Services Real(const RetryPolicy &retries = {});
     };
-    enum class Start { Started, AlreadyRunning, NoConnection, NoTasks };
+    enum class Start {
+        Started,
+        AlreadyRunning,
+        NoConnection,
+        NoTasks,
+        NothingNew,  // every listed picture had arrived before (newOnly)
+    };
 
     // `tick` is the period of the progress readings.
     DownloadSession(Services services, std::chrono::milliseconds tick, QObject *parent = nullptr);
 
     // Asks for `day`'s list and, when it names pictures, creates the dated folder below `root`,
-    // starts the workers and the ticks. A failed start creates nothing.
-    Start Begin(const QString &root, const QDate &day);
+    // starts the workers and the ticks. With `newOnly`, the pictures recorded as arrived that day
+    // are left out. A failed start creates nothing.
+    Start Begin(const QString &root, const QDate &day, bool newOnly = false);
     bool isRunning() const { return running_; }
     // The dated folder of the current or last download.
     const QString &dateFolder() const { return dateFolder_; }
     const DownloadBatch &batch() const { return *batch_; }
+    // The counters of the current or last download.
+    const DownloadProgress &progress() const { return *progress_; }
     // Reads the counters as a tick does.
     void Tick();
     // Blocks until the workers of the last download have ended (a tool that ends the process
@@ -78,5 +90,6 @@ private:
     std::shared_ptr<DownloadBatch> batch_ = std::make_shared<DownloadBatch>();
     std::shared_ptr<DownloadProgress> progress_ = std::make_shared<DownloadProgress>();
     std::shared_ptr<Workers> workers_ = std::make_shared<Workers>();
+    std::shared_ptr<ArrivalRecord> record_;
     qint16 rememberedNewFolders_ = 0;  // the new-folder count as of the last tick that told it
 };

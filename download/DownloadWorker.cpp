@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "download/ArrivalRecord.h"
 #include "download/DownloadProgress.h"
 #include "download/FetchPicture.h"
 #include "platform/TransferShutdown.h"
@@ -10,7 +11,7 @@
 #include "service/PictureList.h"
 
 void RunDownloadWorker(const DownloadBatch &batch, DownloadProgress &progress,
-                       const RetryPolicy &retries) {
+                       const RetryPolicy &retries, ArrivalRecord *record) {
     const RunningTransferScope running;
     const auto size = static_cast<std::int16_t>(std::min(batch.size(), kMaxBatchTasks));
     const int number = progress.batchSize.exchange(size) == 0 ? 0 : 1;
@@ -25,8 +26,10 @@ void RunDownloadWorker(const DownloadBatch &batch, DownloadProgress &progress,
                 retries,
                 [&] {
                     bool again = false;
-                    FetchPicture(handle.get(), task.remoteAddress, task.referrer, task.localPath,
-                                 progress, kMaxTransferBytes, &again);
+                    if (FetchPicture(handle.get(), task.remoteAddress, task.referrer,
+                                     task.localPath, progress, kMaxTransferBytes, &again) &&
+                        record)
+                        record->Add(task.remoteAddress);
                     return again;
                 },
                 [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });

@@ -3,6 +3,7 @@
 #include "download/RetryPolicy.h"
 #include "service/DownloadTask.h"
 
+class ArrivalRecord;
 struct DownloadProgress;
 
 // One download worker. It claims its number in one atomic step (the first to find the batch
@@ -10,6 +11,6 @@ struct DownloadProgress;
 // with one libcurl handle, up to the size it claimed, publishing its next index in `progress`.
 // Tasks beyond kMaxBatchTasks (the reach of the 16-bit batch-size counter) are not fetched.
 // A transfer that failed in a way that may pass later is tried again as `retries` says (the
-// window tries each task once).
+// window tries each task once). Every picture that arrives is added to `record`, when given.
 void RunDownloadWorker(const DownloadBatch &batch, DownloadProgress &progress,
-                       const RetryPolicy &retries = {});
+                       const RetryPolicy &retries = {}, ArrivalRecord *record = nullptr);

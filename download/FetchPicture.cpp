@@ -87,6 +87,7 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
     // An announced length beyond the limit ends the transfer before any data.
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     const CURLcode result = curl_easy_perform(handle);
+    progress.receivedBytes += sink.written;
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     // Nothing kept, and the network or the server was not ready: another try may do better.

@@ -4,9 +4,7 @@
 #include <cerrno>
 #include <numeric>
 
-namespace {
-
-QString ReasonText(SaveFailure reason) {
+QString SaveFailureText(SaveFailure reason) {
     switch (reason) {
         case SaveFailure::NoSpace:
             return QStringLiteral("磁盘空间不足");
@@ -21,8 +19,6 @@ QString ReasonText(SaveFailure reason) {
     }
     return QStringLiteral("写入出错");
 }
-
-}  // namespace
 
 SaveFailure SaveFailureOf(int error) {
     switch (error) {
@@ -52,7 +48,7 @@ QString UnsavedText(const SaveReport &report) {
     for (int kind = 0; kind < kSaveFailureKinds; ++kind) {
         const int count = report.unsaved[static_cast<std::size_t>(kind)];
         if (count == 0) continue;
-        const QString reason = ReasonText(static_cast<SaveFailure>(kind));
+        const QString reason = SaveFailureText(static_cast<SaveFailure>(kind));
         reasons << (count == total ? reason : QStringLiteral("%1%2张").arg(reason).arg(count));
     }
     return QStringLiteral("%1张图片无法保存：%2").arg(total).arg(reasons.join(u'，'));

@@ -10,6 +10,8 @@ inline constexpr int kSaveFailureKinds = 5;
 
 // The reason of a failed file-system call's errno.
 SaveFailure SaveFailureOf(int error);
+// The reason in the user's words: "磁盘空间不足", "文件系统只读" and the like.
+QString SaveFailureText(SaveFailure reason);
 
 // Pictures of one download kept under their names, and those that could not be saved, by reason.
 struct SaveReport {

@@ -37,9 +37,8 @@ protected:
                 batch.push_back({dateFolder + "/t/t " + std::to_string(i + 1) + ".jpg", "", ""});
             return listAnswers;
         };
-        env.downloadServices.runWorker = [this](const DownloadBatch &, DownloadProgress &p) {
-            counters = &p;
-        };
+        env.downloadServices.runWorker = [this](const DownloadBatch &, DownloadProgress &p,
+                                                ArrivalRecord &) { counters = &p; };
         auto frame = std::make_unique<MainFrame>(std::move(env));
         EXPECT_TRUE(frame->Create());
         return frame;

@@ -36,7 +36,8 @@ protected:
             batch.push_back({dateFolder + "/t/t 1.jpg", "", "127.0.0.1:1/p.jpg"});
             return true;
         };
-        env.downloadServices.runWorker = [](const DownloadBatch &, DownloadProgress &) {};
+        env.downloadServices.runWorker = [](const DownloadBatch &, DownloadProgress &,
+                                            ArrivalRecord &) {};
         auto frame = std::make_unique<MainFrame>(std::move(env));
         EXPECT_TRUE(frame->Create());
         return frame;
@@ -80,7 +81,9 @@ TEST_P(MainFrameTipsTest, StartsWithTipsOnUnlessTheValueBeginsWithZero) {
     if (GetParam().stored) SetShowTip(GetParam().stored);
     auto frame = MakeFrame();
     EXPECT_EQ(frame->MenuAction(Command::ToggleTips)->isChecked(), GetParam().on);
-    if (!GetParam().stored) EXPECT_EQ(ReadSetting("showTip"), "");  // not written until toggled
+    if (!GetParam().stored) {
+        EXPECT_EQ(ReadSetting("showTip"), "");  // not written until toggled
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, MainFrameTipsTest,

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <memory>
+#include <set>
 
 #include "LoopbackPictureServer.h"
 #include "download/DownloadSession.h"
@@ -30,9 +31,8 @@ protected:
             return true;
         };
         if (!realWorkers)
-            services.runWorker = [this](const DownloadBatch &, DownloadProgress &progress) {
-                counters = &progress;
-            };
+            services.runWorker = [this](const DownloadBatch &, DownloadProgress &progress,
+                                        ArrivalRecord &) { counters = &progress; };
         return services;
     }
     void Set(int batchSize, int worker0, int worker1) {
@@ -108,6 +108,23 @@ TEST_F(DownloadSessionTest, ASecondDownloadOnTheSameDayFindsItsFolder) {
     session->WaitForWorkers();
     ASSERT_EQ(ready.count(), 1);
     EXPECT_FALSE(ready.front()[1].toBool());
+}
+
+// A record that a killed process cut off is read without its unfinished line; with newOnly the
+// pictures recorded as arrived are left out, and when none is left nothing starts.
+TEST_F(DownloadSessionTest, NewOnlyLeavesOutWhatTheRecordSaysArrived) {
+    const QString dateFolder = folder.MakeFolder("pictures/2010-05-03");
+    folder.WriteFile("pictures/2010-05-03/.lumora-arrived", "127.0.0.1:1/p.jpg\nhalf-writ");
+    ArrivalRecord record(dateFolder.toStdString());
+    EXPECT_EQ(record.Read(), std::set<std::string>{"127.0.0.1:1/p.jpg"});
+    record.Add("other.example/q.jpg");  // after the cut line, not onto it
+    EXPECT_EQ(record.Read().count("other.example/q.jpg"), 1u);
+
+    session = std::make_unique<DownloadSession>(Services(), std::chrono::hours(1));
+    EXPECT_EQ(session->Begin(root, kDay, true), DownloadSession::Start::NothingNew);
+    EXPECT_FALSE(session->isRunning());
+    EXPECT_EQ(session->Begin(root, kDay), DownloadSession::Start::Started);
+    session->WaitForWorkers();
 }
 
 // One row per tick: the counters the workers left, and what the tick tells.

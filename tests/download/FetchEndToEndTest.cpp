@@ -2,10 +2,13 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -17,6 +20,7 @@
 #include "LoopbackPictureServer.h"
 #include "download/AbandonedFiles.h"
 #include "download/DownloadProgress.h"
+#include "download/DownloadSession.h"
 #include "download/FetchPicture.h"
 #include "service/CurlHandle.h"
 #include "support/ScratchMount.h"
@@ -130,7 +134,28 @@ TEST_P(FetchFromDemoService, KeepsEveryPictureOfEveryTitleAndRejectsTheSmallOnes
         const std::set<QString> expectedFiles = {name + " 1.jpg", name + " 2.jpg", name + " 3.jpg"};
         EXPECT_EQ(Entries(dateFolder + "/" + name), expectedFiles) << name.toStdString();
     }
+    expectedTitles.insert(QStringLiteral(".lumora-arrived"));  // the record of what arrived
     EXPECT_EQ(Entries(dateFolder), expectedTitles);
+}
+
+// The timer's runs fetch only what has not arrived today: a second run transfers nothing, and a
+// picture the user deleted does not come back.
+TEST(FetchNewOnly, LeavesOutWhatArrivedBefore) {
+    DemoServiceProcess service({"--titles", "2", "--pictures", "2", "--small", "1"});
+    ASSERT_FALSE(service.endpoint().isEmpty());
+    TestFolder root;
+    ASSERT_EQ(RunFetch(service.endpoint(), {"--root", root.path(), "--new-only"}).exitCode, 0);
+    const QString dateFolder = root.At(*Entries(root.path()).begin());
+    const QString title = *Entries(dateFolder).rbegin();
+    ASSERT_TRUE(QFile::remove(dateFolder + "/" + title + "/" + title + " 1.jpg"));
+
+    const FetchRun again = RunFetch(service.endpoint(), {"--root", root.path(), "--new-only"});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.output, QStringLiteral("没有新的图片\n"));
+    EXPECT_FALSE(QFile::exists(dateFolder + "/" + title + "/" + title + " 1.jpg"));
+    // Without the option every listed picture is fetched again, as the window does.
+    EXPECT_TRUE(RunFetch(service.endpoint(), {"--root", root.path()})
+                    .output.endsWith(QStringLiteral("已保存4张图片\n")));
 }
 
 INSTANTIATE_TEST_SUITE_P(ListForms, FetchFromDemoService, ::testing::Values(false, true),
@@ -145,7 +170,7 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
     const FetchRun unreachable =
         RunFetch(closedEndpoint, {"--root", root.path(), "--retries", "0"});
     EXPECT_EQ(unreachable.exitCode, 2);
-    EXPECT_EQ(unreachable.output, QStringLiteral("无法连接到服务器\n"));
+    EXPECT_EQ(unreachable.output, "无法连接到服务器 " + closedEndpoint + "（连接被拒绝）\n");
 
     const FetchRun noTasks = RunFetch(emptyList.endpoint(), {"--root", root.path()});
     EXPECT_EQ(noTasks.exitCode, 3);
@@ -155,7 +180,20 @@ TEST(FetchFromDemoService, ReportsEachFailureWithItsTextAndExitCode) {
     const QString missing = root.At("missing");
     const FetchRun noRoot = RunFetch(emptyList.endpoint(), {"--root", missing});
     EXPECT_EQ(noRoot.exitCode, 4);
-    EXPECT_TRUE(noRoot.errors.contains(missing)) << noRoot.errors.toStdString();
+    EXPECT_EQ(noRoot.output, "下载文件夹不存在：" + missing + "\n");
+}
+
+// A root that cannot be written is refused before anything is asked or transferred.
+TEST(FetchFromDemoService, ARootThatCannotBeWrittenIsRefusedAtOnce) {
+    DemoServiceProcess service({"--titles", "1", "--pictures", "1"});
+    TestFolder folder;
+    const QString root = folder.MakeFolder("root");
+    const ScratchMount bound = ScratchMount::Bind(root, root, /*readOnly=*/true);
+    if (!bound.mounted()) GTEST_SKIP() << bound.failure().toStdString();
+    const FetchRun run = RunFetch(service.endpoint(), {"--root", root});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.output, "下载文件夹无法写入：" + root + "（文件系统只读）\n");
+    EXPECT_TRUE(Entries(root).empty());
 }
 
 struct ArgumentsCase {
@@ -191,7 +229,7 @@ TEST_P(FetchArguments, AnswerWithoutFetching) {
     EXPECT_TRUE(Entries(root.path()).empty());
 }
 
-const QString kUsageLine = QStringLiteral("Usage: lumora-fetch [options] [--root <folder>]\n");
+const QString kUsageLine = QStringLiteral("用法：lumora-fetch [选项] [--root <文件夹>]\n");
 
 INSTANTIATE_TEST_SUITE_P(
     Options, FetchArguments,
@@ -200,8 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, nullptr, 0, "--version", ""},
         ArgumentsCase{"Version", {"--version"}, nullptr, 0, "lumora-fetch 1.00\n", ""},
         ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, nullptr, 64, "", kUsageLine},
-        ArgumentsCase{
-            "NoRootGivenOrStored", {}, nullptr, 64, "", "WORK/config/t.ini names no download root"},
+        ArgumentsCase{"NoRootGivenOrStored", {}, nullptr, 64, "", "WORK/config/t.ini 中也没有设定"},
         ArgumentsCase{"RootWithoutValue", {"--root"}, nullptr, 64, "", kUsageLine},
         ArgumentsCase{"ExtraArgument", {"--root", "ROOT", "ROOT"}, nullptr, 64, "", kUsageLine},
         ArgumentsCase{
@@ -210,11 +247,21 @@ INSTANTIATE_TEST_SUITE_P(
                       {"--retries", "0"},
                       "ROOT/",
                       2,
-                      "下载文件夹：ROOT（WORK/config/t.ini）\n无法连接到服务器\n",
+                      "下载文件夹：ROOT（WORK/config/t.ini）\n无法连接到服务器 ",
                       ""},
-        ArgumentsCase{"StoredRootGone", {}, "ROOT/gone", 4, "", "ROOT/gone"},
-        ArgumentsCase{
-            "GivenRootBeforeStored", {"--root", "ROOT/gone"}, "ROOT", 4, "", "ROOT/gone"}),
+        ArgumentsCase{"StoredRootGone", {}, "ROOT/gone", 4, "下载文件夹不存在：ROOT/gone", ""},
+        ArgumentsCase{"GivenRootBeforeStored",
+                      {"--root", "ROOT/gone"},
+                      "ROOT",
+                      4,
+                      "下载文件夹不存在：ROOT/gone",
+                      ""},
+        ArgumentsCase{"RootOnARamDisk",
+                      {"--root", "/dev/shm"},
+                      nullptr,
+                      4,
+                      "只能设定硬盘或可移动磁盘上的文件夹：/dev/shm",
+                      ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The list of one title with one picture, served with the picture by the test's own server, so
@@ -323,29 +370,35 @@ TEST(FetchEndedEarly, LeavesNoUnfinishedFileBehindForLong) {
         EXPECT_EQ(UnfinishedFilesIn(folder).size(), 1);
 
         fetch.Signal(signal);
-        EXPECT_EQ(fetch.Wait().exitCode, exitCode);
+        const FetchRun ended = fetch.Wait();
+        EXPECT_EQ(ended.exitCode, exitCode);
+        EXPECT_TRUE(ended.output.endsWith(QStringLiteral("下载已中断：已保存0张图片\n")))
+            << ended.output.toStdString();
         EXPECT_TRUE(QDir(folder).isEmpty());
     }
 }
 
-// A download root on a file system too small for the pictures: lumora-fetch says how many it kept
-// and how many could not be saved and why, and ends with its own exit code.
-TEST(FetchOntoAFullFileSystem, ReportsThePicturesThatCouldNotBeSaved) {
+// A download root on a file system too small for the pictures: the session says how many it
+// kept and how many could not be saved and why.
+TEST(DownloadOntoAFullFileSystem, ReportsThePicturesThatCouldNotBeSaved) {
     DemoServiceProcess service({"--titles", "3", "--pictures", "3", "--small", "0"});
     ASSERT_FALSE(service.endpoint().isEmpty());
     TestFolder folder;
     const QString root = folder.MakeFolder("root");
     const ScratchMount mount = ScratchMount::Tmpfs(root, "size=64k");
     if (!mount.mounted()) GTEST_SKIP() << mount.failure().toStdString();
+    qputenv("LUMORA_SERVICE_ENDPOINT", service.endpoint().toUtf8());
+    DownloadSession session(DownloadSession::Services::Real(), std::chrono::milliseconds(20));
+    ASSERT_EQ(session.Begin(root, QDate::currentDate()), DownloadSession::Start::Started);
+    QSignalSpy finished(&session, &DownloadSession::finished);
+    ASSERT_TRUE(finished.wait(kProcessPatienceMs));
+    session.WaitForWorkers();
+    qunsetenv("LUMORA_SERVICE_ENDPOINT");
 
-    const FetchRun run = RunFetch(service.endpoint(), {"--root", root});
-
-    EXPECT_EQ(run.exitCode, 5) << run.output.toStdString();
-    const QRegularExpression summary(
-        QStringLiteral("下载完毕\n已保存(\\d+)张图片，(\\d+)张图片无法保存：磁盘空间不足\n$"));
-    const auto match = summary.match(run.output);
-    ASSERT_TRUE(match.hasMatch()) << run.output.toStdString();
-    EXPECT_EQ(match.captured(1).toInt() + match.captured(2).toInt(), 9);
+    const SaveReport report = finished.front()[1].value<SaveReport>();
+    EXPECT_GT(report.unsaved[static_cast<int>(SaveFailure::NoSpace)], 0);
+    EXPECT_EQ(report.kept + report.unsavedTotal(), 9);
+    EXPECT_TRUE(SavedSummary(report).endsWith(QStringLiteral("张图片无法保存：磁盘空间不足")));
 }
 
 // A service that is not ready for the first tries: the list call and the picture's transfer are
@@ -377,10 +430,11 @@ TEST(FetchWithRetries, ListAndPictureArriveOnceTheServiceRecovers) {
     EXPECT_EQ(pictureCalls, 2);
     EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n已保存1张图片\n")))
         << run.output.toStdString();
-    EXPECT_TRUE(run.errors.contains("trying again in 0.05 s\n") &&
-                run.errors.contains("trying again in 0.1 s\n"))
+    EXPECT_TRUE(
+        run.errors.contains(service.endpoint() + "（服务器返回HTTP 503），0.05秒后重试\n") &&
+        run.errors.contains("0.1秒后重试\n"))
         << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains("no desktop notification service"));
+    EXPECT_TRUE(run.errors.contains("没有桌面通知服务"));
 }
 
 TEST(FetchNotification, SaysHowManyArrivedOrWhyNoneDid) {

@@ -23,8 +23,17 @@ ScratchMount ScratchMount::Tmpfs(const QString &folder, const char *options, boo
     return ScratchMount(folder, "lumora-test", "tmpfs", readOnly ? MS_RDONLY : 0, options);
 }
 
-ScratchMount ScratchMount::Bind(const QString &source, const QString &folder) {
-    return ScratchMount(folder, QFile::encodeName(source).constData(), nullptr, MS_BIND, nullptr);
+ScratchMount ScratchMount::Bind(const QString &source, const QString &folder, bool readOnly) {
+    ScratchMount bound(folder, QFile::encodeName(source).constData(), nullptr, MS_BIND, nullptr);
+    // A bind mount takes its flags only when mounted again.
+    if (readOnly && bound.mounted() &&
+        ::mount(nullptr, QFile::encodeName(folder).constData(), nullptr,
+                MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+        bound.failure_ =
+            QStringLiteral("remount failed: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+        ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+    }
+    return bound;
 }
 
 ScratchMount::ScratchMount(ScratchMount &&other) noexcept

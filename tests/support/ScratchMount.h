@@ -9,8 +9,8 @@ class ScratchMount {
 public:
     // A tmpfs with `options` ("size=64k"), read-only when asked.
     static ScratchMount Tmpfs(const QString &folder, const char *options, bool readOnly = false);
-    // `source` bound onto `folder`: the same device, another mount.
-    static ScratchMount Bind(const QString &source, const QString &folder);
+    // `source` bound onto `folder`: the same device, another mount, read-only when asked.
+    static ScratchMount Bind(const QString &source, const QString &folder, bool readOnly = false);
 
     ScratchMount(ScratchMount &&other) noexcept;
     ScratchMount(const ScratchMount &) = delete;

@@ -25,6 +25,7 @@ bool ShowDesktopNotification(const DesktopNote &note) {
     if (!notifications.isValid()) return false;
     const QDBusReply<uint> reply = notifications.call(
         QStringLiteral("Notify"), QStringLiteral("Lumora"), 0u, QStringLiteral("lumora"),
-        note.summary, note.body, QStringList(), QVariantMap(), -1);
+        note.summary, note.body, QStringList(),
+        QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("lumora")}}, -1);
     return reply.isValid();
 }

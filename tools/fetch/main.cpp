@@ -1,31 +1,39 @@
+// lumora-fetch: today's download without a window.
 #include <curl/curl.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QEventLoop>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <thread>
 
 #include "FetchEnd.h"
+#include "FetchProgress.h"
+#include "download/DownloadRoot.h"
 #include "download/DownloadSession.h"
 #include "download/RetryPolicy.h"
-#include "platform/DirectoryListing.h"
-#include "platform/FileNames.h"
+#include "platform/QtTranslations.h"
 #include "platform/SettingsStore.h"
+#include "platform/StorageKind.h"
 #include "platform/TransferShutdown.h"
 #include "platform/WorkingFolder.h"
 #include "service/PictureList.h"
+#include "service/PictureListService.h"
 
 namespace {
 
-constexpr auto kProgressPeriod = std::chrono::seconds(2);
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kLineProgressPeriod = std::chrono::seconds(2);             // one line each, a log
+constexpr auto kTerminalProgressPeriod = std::chrono::milliseconds(250);  // one line in place
 constexpr auto kPollPeriod = std::chrono::milliseconds(20);
 constexpr int kDefaultRetries = 2;
 constexpr int kMostRetries = 10;
@@ -35,27 +43,42 @@ constexpr double kLongestRetryWaitSeconds = 3600;
 struct FetchSettings {
     QString root;  // empty: the one stored in config/t.ini
     bool notify = false;
+    bool newOnly = false;
     RetryPolicy retries;
 };
 
-void PrintLine(const QString &text) {
-    std::printf("%s\n", text.toUtf8().constData());
-    std::fflush(stdout);
+// The running download's counters, for the summary of an interrupted run.
+std::atomic<const DownloadProgress *> g_progress{nullptr};
+// Whether stdout is a terminal, where the progress is one line rewritten in place.
+const bool kOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+// Set while the progress line is on screen without its line end.
+std::atomic<bool> g_lineOpen{false};
+
+void Print(const QString &text, std::FILE *stream = stdout) {
+    if (g_lineOpen.exchange(false)) std::fputc('\n', stdout);
+    std::fprintf(stream, "%s\n", text.toUtf8().constData());
+    std::fflush(stream);
 }
 
-// Wrong arguments: the reason and the usage line on stderr, exit code 64.
+void ShowProgress(const QString &line) {
+    if (!kOnTerminal) return Print(line);
+    std::printf("\r\033[K%s", line.toUtf8().constData());  // the line, rewritten in place
+    std::fflush(stdout);
+    g_lineOpen = true;
+}
+
+// Wrong arguments: the reason and the usage on stderr, exit code 64.
 int UsageError(const QString &reason) {
-    std::fprintf(stderr,
-                 "lumora-fetch: %s\n"
-                 "Usage: lumora-fetch [options] [--root <folder>]\n"
-                 "Try 'lumora-fetch --help' for more information.\n",
-                 reason.toUtf8().constData());
+    Print(QStringLiteral("lumora-fetch：%1\n用法：lumora-fetch [选项] [--root <文件夹>]\n"
+                         "运行 lumora-fetch --help 查看说明。")
+              .arg(reason),
+          stderr);
     return kFetchUsage;
 }
 
-// SIGINT and SIGTERM end the program at once with 128 + the signal, removing the files that its
-// transfers had not finished. They are taken by a thread of their own, so every other thread runs
-// with them blocked and no handler interrupts a transfer.
+// SIGINT and SIGTERM end the program at once with 128 + the signal, after a line on what was
+// saved, removing the files that its transfers had not finished. They are taken by a thread of
+// their own, so every other thread runs with them blocked and no handler interrupts a transfer.
 void EndOnTerminationSignals() {
     sigset_t endingSignals;
     sigemptyset(&endingSignals);
@@ -66,6 +89,9 @@ void EndOnTerminationSignals() {
         int received = 0;
         while (sigwait(&endingSignals, &received) != 0) {
         }
+        const DownloadProgress *progress = g_progress;
+        Print(QStringLiteral("下载已中断：%1")
+                  .arg(SavedSummary(progress ? ReadSaveReport(*progress) : SaveReport())));
         EndProcessDuringTransfers(128 + received);
     }).detach();
 }
@@ -74,23 +100,22 @@ void EndOnTerminationSignals() {
 std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Downloads today's pictures from the picture-list service (LUMORA_SERVICE_ENDPOINT) into "
-        "a dated folder below the download root: the one given, or else the one Lumora stored in "
-        "config/t.ini of its working folder. Exit codes: 0 done, 2 no connection, 3 no pictures "
-        "in the list, 4 no such download root, 5 some pictures could not be saved, 64 wrong "
-        "arguments or no download root, 130 and 143 ended by SIGINT and SIGTERM."));
+        "从图片列表服务（LUMORA_SERVICE_ENDPOINT）下载今天的图片，存放到下载文件夹中以日期命名的"
+        "文件夹里：用 --root 指定的文件夹，否则是 Lumora 在工作文件夹的 config/t.ini 中设定的"
+        "下载文件夹。退出码：0 完成，2 无法连接到服务器，3 获取列表失败，4 下载文件夹不存在、"
+        "无法写入或不在硬盘或可移动磁盘上，5 有图片无法保存，64 参数错误或没有设定下载文件夹，"
+        "130 和 143 被 SIGINT 和 SIGTERM 中断。"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption root("root", "The download root (an existing folder).", "folder");
-    const QCommandLineOption notify("notify",
-                                    "Show a desktop notification when done (needs a session bus).");
-    const QCommandLineOption retries(
-        "retries", "How often a list call or a transfer that failed for now is tried again.",
-        "count", QString::number(kDefaultRetries));
-    const QCommandLineOption retryWait(
-        "retry-wait", "Seconds before the first retry; each further one waits twice as long.",
-        "seconds", QString::number(kDefaultRetryWaitSeconds));
-    parser.addOptions({root, notify, retries, retryWait});
+    const QCommandLineOption root("root", "下载文件夹（已有的文件夹）。", "folder");
+    const QCommandLineOption notify("notify", "完成后显示桌面通知（需要会话总线）。");
+    const QCommandLineOption newOnly("new-only",
+                                     "只下载今天还没有下载过的图片：已删除的图片不会再回来。");
+    const QCommandLineOption retries("retries", "暂时失败的列表请求或图片下载的重试次数。", "次数",
+                                     QString::number(kDefaultRetries));
+    const QCommandLineOption retryWait("retry-wait", "第一次重试前等待的秒数，之后每次加倍。",
+                                       "seconds", QString::number(kDefaultRetryWaitSeconds));
+    parser.addOptions({root, notify, newOnly, retries, retryWait});
     *exitCode = kFetchDone;
     if (!parser.parse(app.arguments())) {
         *exitCode = UsageError(parser.errorText());
@@ -99,49 +124,53 @@ std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) parser.showHelp(kFetchDone);
     if (parser.isSet(version)) parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
-        *exitCode = UsageError(QStringLiteral("unexpected argument '%1'")
-                                   .arg(parser.positionalArguments().constFirst()));
+        *exitCode = UsageError(
+            QStringLiteral("多余的参数“%1”").arg(parser.positionalArguments().constFirst()));
         return std::nullopt;
     }
     FetchSettings settings;
     settings.root = parser.value(root);
     settings.notify = parser.isSet(notify);
+    settings.newOnly = parser.isSet(newOnly);
     bool countOk = false, waitOk = false;
     settings.retries.retries = parser.value(retries).toInt(&countOk);
     const double wait = parser.value(retryWait).toDouble(&waitOk);
     if (!countOk || settings.retries.retries < 0 || settings.retries.retries > kMostRetries ||
         !waitOk || wait < 0 || wait > kLongestRetryWaitSeconds) {
-        *exitCode =
-            UsageError(QStringLiteral("--retries takes 0 to %1, --retry-wait 0 to %2 seconds")
-                           .arg(kMostRetries)
-                           .arg(kLongestRetryWaitSeconds));
+        *exitCode = UsageError(QStringLiteral("--retries 取 0 到 %1，--retry-wait 取 0 到 %2 秒")
+                                   .arg(kMostRetries)
+                                   .arg(kLongestRetryWaitSeconds));
         return std::nullopt;
     }
     settings.retries.firstPause = std::chrono::milliseconds(static_cast<long long>(wait * 1000));
     if (parser.isSet(root) && settings.root.isEmpty()) {
-        *exitCode = UsageError(QStringLiteral("--root needs a folder"));
+        *exitCode = UsageError(QStringLiteral("--root 需要一个文件夹"));
         return std::nullopt;
     }
     return settings;
 }
 
 // The session's list call, tried again while its failures may pass later, and its workers,
-// which try each transfer again in the same way.
-DownloadSession::Services FetchServices(const RetryPolicy &retries) {
+// which try each transfer again in the same way. `failure` receives why the list did not come.
+DownloadSession::Services FetchServices(const RetryPolicy &retries, QString &failure) {
     DownloadSession::Services services = DownloadSession::Services::Real(retries);
-    services.buildList = [retries](const std::string &dateFolder, DownloadBatch &batch) {
+    services.buildList = [retries, &failure](const std::string &dateFolder, DownloadBatch &batch) {
+        const QString endpoint = QString::fromStdString(ServiceEndpoint());
         bool listed = false;
         WithRetries(
             retries,
             [&] {
                 CallOutcome outcome = CallOutcome::Failed;
-                listed = RequestDownloadTasks(dateFolder, batch, ServiceOptions{}, &outcome);
+                std::string reason;
+                listed =
+                    RequestDownloadTasks(dateFolder, batch, ServiceOptions{}, &outcome, &reason);
+                failure = QStringLiteral("无法连接到服务器 %1（%2）")
+                              .arg(endpoint, QString::fromStdString(reason));
                 return outcome == CallOutcome::MayPassLater;
             },
-            [](std::chrono::milliseconds pause) {
-                std::fprintf(stderr,
-                             "lumora-fetch: the service did not answer; trying again in %g s\n",
-                             pause.count() / 1000.0);
+            [&](std::chrono::milliseconds pause) {
+                Print(QStringLiteral("%1，%2秒后重试").arg(failure).arg(pause.count() / 1000.0),
+                      stderr);
                 std::this_thread::sleep_for(pause);
             });
         return listed;
@@ -150,23 +179,30 @@ DownloadSession::Services FetchServices(const RetryPolicy &retries) {
 }
 
 // Today's download into <root>/<YYYY-MM-DD>/<title>/, with the progress on stdout.
-FetchEnd Download(const QString &root, const RetryPolicy &retries) {
-    DownloadSession session(FetchServices(retries), kPollPeriod);
-    switch (session.Begin(root, QDate::currentDate())) {
+FetchEnd Download(const QString &root, const FetchSettings &settings) {
+    QString failure;
+    DownloadSession session(FetchServices(settings.retries, failure), kPollPeriod);
+    switch (session.Begin(root, QDate::currentDate(), settings.newOnly)) {
         case DownloadSession::Start::Started:
         case DownloadSession::Start::AlreadyRunning:
             break;
         case DownloadSession::Start::NoConnection:
-            return {kFetchNoConnection, QStringLiteral("无法连接到服务器")};
+            return {kFetchNoConnection, failure};
         case DownloadSession::Start::NoTasks:
             return {kFetchNoTasks, QStringLiteral("获取列表失败")};
+        case DownloadSession::Start::NothingNew:
+            return {kFetchDone, QStringLiteral("没有新的图片")};
     }
+    g_progress = &session.progress();
     QEventLoop loop;
-    auto lastReport = std::chrono::steady_clock::now();
+    const auto started = Clock::now();
+    auto shown = started - kLineProgressPeriod;
     QObject::connect(&session, &DownloadSession::progressed, [&](const ProgressReading &now) {
-        if (std::chrono::steady_clock::now() - lastReport < kProgressPeriod) return;
-        lastReport = std::chrono::steady_clock::now();
-        PrintLine(QStringLiteral("%1张/%2张").arg(now.reached).arg(now.batchSize));
+        const auto period = kOnTerminal ? kTerminalProgressPeriod : kLineProgressPeriod;
+        if (Clock::now() - shown < period) return;
+        shown = Clock::now();
+        const double seconds = std::chrono::duration<double>(shown - started).count();
+        ShowProgress(ProgressLine(now, session.progress().receivedBytes, seconds));
     });
     SaveReport report;
     QObject::connect(&session, &DownloadSession::finished,
@@ -176,7 +212,7 @@ FetchEnd Download(const QString &root, const RetryPolicy &retries) {
                      });
     loop.exec();
     session.WaitForWorkers();
-    PrintLine(QStringLiteral("下载完毕"));
+    Print(QStringLiteral("下载完毕"));
     return {report.unsavedTotal() > 0 ? kFetchNotAllSaved : kFetchDone, SavedSummary(report)};
 }
 
@@ -186,39 +222,35 @@ FetchEnd Run(FetchSettings settings) {
         const QString file = QDir::current().absoluteFilePath(stored.filePath());
         settings.root = StoredDownloadRoot(stored);
         if (settings.root.isEmpty()) {
-            UsageError(QStringLiteral("no --root given, and %1 names no download root").arg(file));
+            UsageError(QStringLiteral("没有用 --root 指定下载文件夹，%1 中也没有设定").arg(file));
             return {kFetchUsage,
                     QStringLiteral("没有设定下载文件夹，请先在Lumora中选择下载文件夹")};
         }
-        PrintLine(QStringLiteral("下载文件夹：%1（%2）").arg(settings.root, file));
+        Print(QStringLiteral("下载文件夹：%1（%2）").arg(settings.root, file));
     }
-    if (!IsFolder(settings.root)) {
-        std::fprintf(stderr,
-                     "lumora-fetch: the download root \"%s\" does not exist or is not a folder\n",
-                     settings.root.toUtf8().constData());
-        return {kFetchNoRoot, QStringLiteral("下载文件夹不存在：%1").arg(settings.root)};
-    }
-    FetchEnd end = Download(settings.root, settings.retries);
-    PrintLine(end.line);
-    return end;
+    // Checked before anything is transferred: a download that cannot land starts not at all.
+    const QString problem = DownloadRootProblem(settings.root, StorageKindOf);
+    if (!problem.isEmpty()) return {kFetchNoRoot, problem};
+    return Download(settings.root, settings);
 }
 
 }  // namespace
 
-// lumora-fetch: today's download without a window.
 int main(int argc, char *argv[]) {
     EndOnTerminationSignals();              // before any other thread exists
     curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before the workers start
     QCoreApplication app(argc, argv);       // the picture test's image plugins
     QCoreApplication::setApplicationName(QStringLiteral("lumora-fetch"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
+    LoadQtTranslations();  // the option parser's own messages in Chinese
 
     int exitCode = kFetchDone;
     const std::optional<FetchSettings> settings = ParseArguments(app, &exitCode);
     if (!settings) return exitCode;
     EnterExistingWorkingFolder();  // the installed program reads the settings of its user folder
     const FetchEnd end = Run(*settings);
+    Print(end.line);
     if (settings->notify && !ShowDesktopNotification(NotificationFor(end)))
-        std::fprintf(stderr, "lumora-fetch: no desktop notification service to tell\n");
+        Print(QStringLiteral("lumora-fetch：没有桌面通知服务，无法显示通知"), stderr);
     return end.exitCode;
 }
