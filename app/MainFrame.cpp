@@ -86,6 +86,8 @@ bool MainFrame::Create() {
     if (rootChosen) ChooseDownloadFolder(true);
 
     updateCheck_ = new UpdateCheck(*env_.prompter, env_.updateServices, this);
+    updateCheck_->SetCallRunner(
+        [this](const std::function<void()> &call) { return RunHoldingInput(call); });
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(kUpdateCheckDelayMs);
     connect(updateTimer_, &QTimer::timeout, this, &MainFrame::CheckVersionSilently);
@@ -276,9 +278,17 @@ void MainFrame::ApplyTipsSetting() {
 }
 
 void MainFrame::closeEvent(QCloseEvent *event) {
+    if (heldInput_.running()) {
+        // The call may go on for long: the program ends now, as it would once the call was over.
+        closedDuringCall_ = true;
+        if (env_.endProcess) env_.endProcess(1);
+        heldInput_.Interrupt();
+    }
     event->accept();
     emit closed();
 }
+
+bool MainFrame::RunHoldingInput(const std::function<void()> &call) { return heldInput_.Run(call); }
 
 void MainFrame::Exit() {
     if (download_->isRunning()) {
@@ -316,7 +326,14 @@ void MainFrame::ToggleTips() {
 }
 
 void MainFrame::WireDownload() {
-    download_ = new DownloadSession(env_.downloadServices, kProgressInterval, this);
+    // The list call runs off this thread, so that the window repaints meanwhile.
+    DownloadSession::Services services = env_.downloadServices;
+    services.buildList = [this, list = services.buildList](const std::string &dateFolder,
+                                                           DownloadBatch &batch) {
+        bool listed = false;
+        return RunHoldingInput([&] { listed = list && list(dateFolder, batch); }) && listed;
+    };
+    download_ = new DownloadSession(std::move(services), kProgressInterval, this);
     // While a download runs the menu's item is greyed; the toolbar's button stays as it is.
     connect(download_, &DownloadSession::dateFolderReady, this,
             [this](const QString &dateFolder, bool created) {
@@ -334,7 +351,9 @@ void MainFrame::StartDownload() {
     }
     if (env_.settings.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty())
         ShowNoticeDialog(*env_.prompter, env_.settings, this);
-    switch (download_->Begin(state_.downloadRoot, env_.now().date())) {
+    const DownloadSession::Start start = download_->Begin(state_.downloadRoot, env_.now().date());
+    if (closedDuringCall_) return;
+    switch (start) {
         case DownloadSession::Start::Started:
             break;
         case DownloadSession::Start::AlreadyRunning:

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/FrameEnvironment.h"
+#include "app/HeldInput.h"
 #include "resources/Commands.h"
 #include "tree/FrameState.h"
 
@@ -96,6 +97,9 @@ private:
     void EndDownload(const ProgressReading &reading, const SaveReport &report);
     void CheckVersion();
     void CheckVersionSilently();
+    // Runs a slow call off this thread with the user's input held; false when the window was
+    // closed meanwhile, which ends the program.
+    bool RunHoldingInput(const std::function<void()> &call);
 
     FrameEnvironment env_;
     FrameState state_;
@@ -116,4 +120,6 @@ private:
     UpdateCheck *updateCheck_ = nullptr;
     QTimer *updateTimer_ = nullptr;
     bool treePaneChecked_ = true;  // the command state of the tree-pane item
+    HeldInput heldInput_;
+    bool closedDuringCall_ = false;
 };

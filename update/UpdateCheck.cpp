@@ -53,15 +53,18 @@ UpdateCheck::~UpdateCheck() {
 
 bool UpdateCheck::CheckNow() {
     state_ = State::Running;
-    const std::vector<std::string> list =
-        services_.requestVersionList ? services_.requestVersionList() : std::vector<std::string>();
-    if (!AgreeToFetch(list, false)) {
-        End(false);
-        return false;
-    }
-    // An incomplete version must never be handed to the update script.
-    const bool fetched = FetchNewVersion(list);
-    if (!fetched) TellConnectionFailure();
+    const auto run = [this](const std::function<void()> &call) {
+        if (runCall_) return runCall_(call);
+        call();
+        return true;
+    };
+    std::vector<std::string> list;
+    bool fetched = false;
+    if (run([&] {
+            if (services_.requestVersionList) list = services_.requestVersionList();
+        }) &&
+        AgreeToFetch(list, false) && run([&] { fetched = FetchNewVersion(list); }) && !fetched)
+        TellConnectionFailure();  // an incomplete version is never handed to the update script
     End(fetched);
     return fetched;
 }

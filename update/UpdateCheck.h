@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -33,6 +34,11 @@ public:
     ~UpdateCheck() override;
 
     State state() const { return state_; }
+    // Runs the calls of CheckNow (the version list, the transfers); false when the wait was cut
+    // short, which ends the check without a word. Unset: on the caller's thread.
+    void SetCallRunner(std::function<bool(const std::function<void()> &)> runner) {
+        runCall_ = std::move(runner);
+    }
     // A check that tells its failures and that nothing is newer; true exactly when the user
     // agreed and every file of the new version arrived.
     bool CheckNow();
@@ -54,4 +60,5 @@ private:
     UpdateServices services_;
     State state_ = State::NotStarted;
     std::thread calls_;  // the silent check's service call and transfers
+    std::function<bool(const std::function<void()> &)> runCall_;
 };

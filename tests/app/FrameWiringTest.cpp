@@ -7,7 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <QWindow>
+#include <condition_variable>
+#include <mutex>
 
 #include "app/MainFrame.h"
 #include "download/DownloadSession.h"
@@ -16,6 +21,7 @@
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
 #include "view/PictureBrowser.h"
+#include "view/PictureView.h"
 
 namespace {
 
@@ -30,8 +36,10 @@ protected:
         env.prompter = &prompter;
         env.storageKind = [](const QString &) { return StorageKind::Fixed; };
         env.now = [] { return QDateTime(QDate(2010, 5, 3), QTime(23, 59, 59)); };
+        env.endProcess = [this](int code) { exitCodes.push_back(code); };
         env.downloadServices.buildList = [this](const std::string &dateFolder,
                                                 DownloadBatch &batch) {
+            if (duringList) duringList();
             listedInto = dateFolder;
             for (int i = 0; listAnswers && i < listedTasks; ++i)
                 batch.push_back({dateFolder + "/t/t " + std::to_string(i + 1) + ".jpg", "", ""});
@@ -66,6 +74,8 @@ protected:
     bool listAnswers = true;
     int listedTasks = 4;
     std::string listedInto;
+    std::function<void()> duringList;  // runs on the list call's own thread
+    std::vector<int> exitCodes;
     std::atomic<DownloadProgress *> counters = nullptr;
 };
 
@@ -111,6 +121,60 @@ TEST_F(FrameWiringTest, ADownloadShowsItsFolderStatusAndBarAndGreysTheMenuItem) 
     EXPECT_TRUE(frame->MenuAction(Command::Download)->isEnabled());
     EXPECT_EQ(prompter.messageTexts().back(), "50张图片无法保存：磁盘空间不足");
     EXPECT_EQ(prompter.shown().back().owner, frame.get());
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    std::atomic<int> paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// The list call runs off the window's thread: meanwhile the window paints, a click does nothing,
+// and closing the window ends the program without a word about the download.
+TEST_F(FrameWiringTest, WhileTheListIsAskedForTheWindowPaintsHoldsInputAndCloses) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool asking = false, released = false;
+    duringList = [&] {
+        std::unique_lock lock(mutex);
+        asking = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return released; });
+    };
+    auto frame = MakeFrame();
+    frame->show();
+    PaintCounter painted;
+    frame->view()->viewport()->installEventFilter(&painted);
+    QWidget *about = frame->toolbar()->widgetForAction(frame->toolbar()->actions().last());
+    std::function<void()> whileAsking = [&] {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return asking; });
+        }
+        QTest::mouseClick(about, Qt::LeftButton);
+        if (painted.paints == 0) {  // the window's own loop goes on: a repaint comes
+            frame->view()->viewport()->update();
+            QTimer::singleShot(0, whileAsking);
+            return;
+        }
+        frame->close();
+        std::lock_guard lock(mutex);
+        released = true;
+        changed.notify_all();
+    };
+    QTimer::singleShot(0, whileAsking);
+
+    frame->RouteCommand(Command::Download);
+
+    EXPECT_GT(painted.paints, 0);
+    EXPECT_TRUE(prompter.shown().empty()) << "the click on 关于 was held";
+    EXPECT_EQ(exitCodes, std::vector<int>{1});
+    EXPECT_FALSE(frame->download().isRunning());
+    EXPECT_FALSE(QFileInfo::exists(root + "/2010-05-03"));
 }
 
 TEST_F(FrameWiringTest, AFailedStartIsReportedAndChangesNothing) {
