@@ -34,5 +34,7 @@ void ArrivalRecord::Add(const std::string &remoteAddress) {
         if (size > 0 && ::pread(fd_, &last, 1, size - 1) == 1 && last != '\n')
             line.insert(line.begin(), '\n');
     }
-    if (fd_ >= 0) [[maybe_unused]] const ssize_t written = ::write(fd_, line.data(), line.size());
+    if (fd_ < 0) return;
+    // One write, so that the line lands whole or not at all; a failed one is done without.
+    [[maybe_unused]] const ssize_t written = ::write(fd_, line.data(), line.size());
 }

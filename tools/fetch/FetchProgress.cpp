@@ -14,9 +14,8 @@ QString Rate(double bytesPerSecond) {
 
 QString Duration(double seconds) {
     const auto whole = static_cast<long long>(std::ceil(seconds));
-    const QString minutesAndSeconds = QStringLiteral("%1:%2")
-                                          .arg(whole / 60 % 60)
-                                          .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2").arg(whole / 60 % 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
     if (whole < 3600) return minutesAndSeconds;
     return QStringLiteral("%1:%2").arg(whole / 3600).arg(minutesAndSeconds.rightJustified(5, u'0'));
 }
