@@ -45,8 +45,10 @@ protected:
                 batch.push_back({dateFolder + "/t/t " + std::to_string(i + 1) + ".jpg", "", ""});
             return listAnswers;
         };
-        env.downloadServices.runWorker = [this](const DownloadBatch &, DownloadProgress &p,
-                                                ArrivalRecord &) { counters = &p; };
+        // Workers are detached and may start after the test: they reach nothing of the fixture.
+        env.downloadServices.runWorker = [counters = counters](const DownloadBatch &,
+                                                               DownloadProgress &p,
+                                                               ArrivalRecord &) { *counters = &p; };
         auto frame = std::make_unique<MainFrame>(std::move(env));
         EXPECT_TRUE(frame->Create());
         return frame;
@@ -54,10 +56,10 @@ protected:
     // Starts a download and sets the counters as the workers would leave them at a tick.
     void Tick(MainFrame &frame, int batchSize, int worker0, int worker1, int newFolders = 0) {
         frame.download().WaitForWorkers();
-        counters.load()->batchSize = static_cast<std::int16_t>(batchSize);
-        counters.load()->nextIndex[0] = worker0;
-        counters.load()->nextIndex[1] = worker1;
-        counters.load()->newFolderCount = static_cast<std::int16_t>(newFolders);
+        counters->load()->batchSize = static_cast<std::int16_t>(batchSize);
+        counters->load()->nextIndex[0] = worker0;
+        counters->load()->nextIndex[1] = worker1;
+        counters->load()->newFolderCount = static_cast<std::int16_t>(newFolders);
         frame.download().Tick();
     }
     static QStringList ChildTexts(FolderTree &tree, QTreeWidgetItem *node) {
@@ -76,7 +78,8 @@ protected:
     std::string listedInto;
     std::function<void()> duringList;  // runs on the list call's own thread
     std::vector<int> exitCodes;
-    std::atomic<DownloadProgress *> counters = nullptr;
+    std::shared_ptr<std::atomic<DownloadProgress *>> counters =
+        std::make_shared<std::atomic<DownloadProgress *>>(nullptr);
 };
 
 TEST_F(FrameWiringTest, ADownloadShowsItsFolderStatusAndBarAndGreysTheMenuItem) {
@@ -115,7 +118,7 @@ TEST_F(FrameWiringTest, ADownloadShowsItsFolderStatusAndBarAndGreysTheMenuItem) 
     EXPECT_EQ(bar->value(), 4);  // clamped to the batch
     EXPECT_EQ(ChildTexts(*frame->tree(), frame->state().downloadNode), QStringList{"湖"});
 
-    counters.load()->unsavedCount[static_cast<int>(SaveFailure::NoSpace)] = 50;
+    counters->load()->unsavedCount[static_cast<int>(SaveFailure::NoSpace)] = 50;
     Tick(*frame, 4, 4, 5, 1);
     EXPECT_EQ(frame->StatusText(), "下载完毕");
     EXPECT_TRUE(frame->MenuAction(Command::Download)->isEnabled());
