@@ -59,12 +59,15 @@ bool UpdateCheck::CheckNow() {
         return true;
     };
     std::vector<std::string> list;
+    const bool listed = run([&] {
+        if (services_.requestVersionList) list = services_.requestVersionList();
+    });
     bool fetched = false;
-    if (run([&] {
-            if (services_.requestVersionList) list = services_.requestVersionList();
-        }) &&
-        AgreeToFetch(list, false) && run([&] { fetched = FetchNewVersion(list); }) && !fetched)
-        TellConnectionFailure();  // an incomplete version is never handed to the update script
+    if (listed && AgreeToFetch(list, false)) {
+        // An incomplete version must never be handed to the update script.
+        const bool waited = run([&] { fetched = FetchNewVersion(list); });
+        if (waited && !fetched) TellConnectionFailure();
+    }
     End(fetched);
     return fetched;
 }
