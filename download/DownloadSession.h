@@ -56,8 +56,8 @@ public:
     // The dated folder of the current or last download.
     const QString &dateFolder() const { return dateFolder_; }
     const DownloadBatch &batch() const { return *batch_; }
-    // The counters of the current or last download.
-    const DownloadProgress &progress() const { return *progress_; }
+    // The counters of the current or last download; they live on while the caller holds them.
+    std::shared_ptr<const DownloadProgress> progress() const { return progress_; }
     // Reads the counters as a tick does.
     void Tick();
     // Blocks until the workers of the last download have ended (a tool that ends the process

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -48,7 +49,7 @@ struct FetchSettings {
 };
 
 // The running download's counters, for the summary of an interrupted run.
-std::atomic<const DownloadProgress *> g_progress{nullptr};
+std::atomic<std::shared_ptr<const DownloadProgress>> g_progress;
 // Whether stdout is a terminal, where the progress is one line rewritten in place.
 const bool kOnTerminal = ::isatty(STDOUT_FILENO) == 1;
 // Set while the progress line is on screen without its line end.
@@ -89,7 +90,7 @@ void EndOnTerminationSignals() {
         int received = 0;
         while (sigwait(&endingSignals, &received) != 0) {
         }
-        const DownloadProgress *progress = g_progress;
+        const std::shared_ptr<const DownloadProgress> progress = g_progress.load();
         Print(QStringLiteral("下载已中断：%1")
                   .arg(SavedSummary(progress ? ReadSaveReport(*progress) : SaveReport())));
         EndProcessDuringTransfers(128 + received);
@@ -193,7 +194,7 @@ FetchEnd Download(const QString &root, const FetchSettings &settings) {
         case DownloadSession::Start::NothingNew:
             return {kFetchDone, QStringLiteral("没有新的图片")};
     }
-    g_progress = &session.progress();
+    g_progress = session.progress();
     QEventLoop loop;
     const auto started = Clock::now();
     auto shown = started - kLineProgressPeriod;
@@ -202,7 +203,7 @@ FetchEnd Download(const QString &root, const FetchSettings &settings) {
         if (Clock::now() - shown < period) return;
         shown = Clock::now();
         const double seconds = std::chrono::duration<double>(shown - started).count();
-        ShowProgress(ProgressLine(now, session.progress().receivedBytes, seconds));
+        ShowProgress(ProgressLine(now, session.progress()->receivedBytes, seconds));
     });
     SaveReport report;
     QObject::connect(&session, &DownloadSession::finished,
