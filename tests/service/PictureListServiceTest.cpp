@@ -290,18 +290,19 @@ TEST(ServiceFailure, SilentServerFailsOnceItHasSentNothingForTheLimit) {
     EXPECT_TRUE(RequestVersionList(silent.Options(300ms)).empty());
 }
 
-// Sends its answer a byte at a time, 4 ms apart, and counts what went out.
+// Sends its answer in small pieces, a pause apart, and counts what went out.
 class TricklingService {
 public:
     explicit TricklingService(std::string answer) : answer_(std::move(answer)) {
         server_.Post(".*", [this](const httplib::Request &, httplib::Response &response) {
             response.set_content_provider(
                 answer_.size(), "text/xml; charset=utf-8",
-                [this](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+                [this](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
                     if (stopping_) return false;
-                    std::this_thread::sleep_for(4ms);
-                    if (!sink.write(answer_.data() + offset, 1)) return false;
-                    sent_ = offset + 1;
+                    std::this_thread::sleep_for(kPause);
+                    const std::size_t piece = std::min<std::size_t>(length, kPieceBytes);
+                    if (!sink.write(answer_.data() + offset, piece)) return false;
+                    sent_ = offset + piece;
                     return true;
                 });
         });
@@ -316,9 +317,12 @@ public:
     ServiceOptions Options() const {
         ServiceOptions options;
         options.endpoint = "http://127.0.0.1:" + std::to_string(port_) + "/services/webservice";
-        options.connectTimeout = options.silenceLimit = 300ms;
+        // The whole answer takes over twice the limit; each pause is a tenth of it.
+        options.connectTimeout = options.silenceLimit = 10 * kPause;
         return options;
     }
+    static constexpr auto kPause = 100ms;
+    static constexpr std::size_t kPieceBytes = 12;
     std::size_t sent() const { return sent_; }
     std::size_t size() const { return answer_.size(); }
 
@@ -336,6 +340,7 @@ TEST(ServiceAnswer, ASlowButMovingAnswerIsNotCut) {
     TricklingService service(
         Envelope("<ns1:getVerResponse><ns1:out><ns1:string>1.01</ns1:string></ns1:out>"
                  "</ns1:getVerResponse>"));
+    ASSERT_GT(service.size() / TricklingService::kPieceBytes, 20u);
     EXPECT_EQ(RequestVersionList(service.Options()), std::vector<std::string>{"1.01"});
     EXPECT_EQ(service.sent(), service.size());
 }
