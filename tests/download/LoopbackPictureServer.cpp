@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <future>
 
 QByteArray JpegOfSize(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
@@ -78,16 +79,25 @@ LoopbackPictureServer::LoopbackPictureServer(std::function<void(httplib::Server 
             });
     });
     if (moreRoutes) moreRoutes(*server_);
+    // Returns only once the server's workers exist. QProcess starts a child in this process's
+    // address space, where ThreadSanitizer takes it for a fork of a threaded process; a thread
+    // started after that would end the test.
+    auto pooled = std::make_shared<std::promise<void>>();
+    server_->new_task_queue = [pooled] {
+        auto *pool = new httplib::ThreadPool(CPPHTTPLIB_THREAD_POOL_COUNT);
+        pooled->set_value();
+        return pool;
+    };
     port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ > 0) thread_ = std::thread([this] { server_->listen_after_bind(); });
+    if (port_ <= 0) return;
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    pooled->get_future().wait();
 }
 
 LoopbackPictureServer::~LoopbackPictureServer() {
     stopping_ = true;
     if (!thread_.joinable()) return;
-    // stop() only reaches a server that is listening already.
-    while (!server_->is_running()) std::this_thread::yield();
-    server_->stop();
+    server_->stop();  // it is listening: its workers exist
     thread_.join();
 }
 
