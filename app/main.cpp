@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QLoggingCategory>
 #include <optional>
 
 #include "app/AcceleratorFilter.h"
@@ -22,6 +23,8 @@ int main(int argc, char *argv[]) {
     std::optional<StartupGuard> startup(std::in_place);  // no display: exit code 0, not an abort
     QApplication app(argc, argv);
     startup.reset();
+    // A photo whose colour profile cannot be read is shown as stored, without a word.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.icc.warning=false"));
     app.setQuitOnLastWindowClosed(false);
     LoadQtTranslations();
     EnterWorkingFolder();  // the installed program started from a menu works in its per-user folder

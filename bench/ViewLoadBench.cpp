@@ -6,7 +6,10 @@
 // - a step onto a preloaded neighbour in a folder of 20,000 pictures against the same step in a
 //   folder of 20 (small pictures, so that the folder's size is what differs): at most 1.5x;
 // - the resident memory after fifty steps: within four decoded copies and 60 MB of what it was
-//   before the first picture.
+//   before the first picture;
+// - a cold show of the same photo tagged to be turned a quarter (EXIF orientation 6), and of one
+//   with an embedded Adobe RGB profile, each against libjpeg-turbo decoding that file: at most
+//   1.5x; a step onto either, preloaded, against the step onto the plain photo: at most 1.5x.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +17,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -33,6 +37,7 @@
 #include "tree/FolderTree.h"
 #include "tree/FrameState.h"
 #include "view/PictureBrowser.h"
+#include "view/PictureFiles.h"
 #include "view/PictureView.h"
 
 namespace {
@@ -40,6 +45,7 @@ namespace {
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr double kLoadLimitRatio = 1.2;
+constexpr double kShownAsMeantLimitRatio = 1.5;
 constexpr double kStepLimitRatio = 0.1;
 constexpr double kLargeFolderLimitRatio = 1.5;
 constexpr int kFewPictures = 20;
@@ -59,6 +65,11 @@ struct Bench {
     QString few, many;  // folders of kFewPictures and kManyPictures small pictures, "p <n>.jpg"
     std::vector<double> load, turbo, step, groupRight, groupLeft;  // seconds per sample
     std::vector<double> stepFew, stepMany;
+    // The photo turned by its EXIF orientation and the photo in Adobe RGB, each with a plain
+    // neighbour to step from.
+    QString rotated, tagged, plainBeside;
+    std::vector<double> loadRotated, turboRotated, stepRotated;
+    std::vector<double> loadTagged, turboTagged, stepTagged;
 };
 Bench g;
 
@@ -106,23 +117,25 @@ void Expect(benchmark::State &state, const QString &shown) {
         state.SkipWithError("the expected picture is not shown");
 }
 
-void BM_ShowCold(benchmark::State &state) {
+void ShowCold(benchmark::State &state, std::vector<double> &samples, const QString &photo) {
     for (auto _ : state) {
         state.PauseTiming();
         g.browser->preloader().WaitIdle();  // nothing decodes beside the measured load
         g.browser->Forget();                // cold: nothing decoded ahead
         state.ResumeTiming();
-        Time(g.load, [] { g.browser->Show(g.photo); });
-        Expect(state, g.photo);
+        Time(samples, [&] { g.browser->Show(photo); });
+        Expect(state, photo);
     }
 }
+
+void BM_ShowCold(benchmark::State &state) { ShowCold(state, g.load, g.photo); }
 BENCHMARK(BM_ShowCold)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
 
-void BM_TurboJpegDecode(benchmark::State &state) {
+void TurboJpegDecode(benchmark::State &state, std::vector<double> &samples, const QString &photo) {
     tjhandle decoder = tjInitDecompress();
     for (auto _ : state) {
-        Time(g.turbo, [&] {
-            QFile file(g.photo);
+        Time(samples, [&] {
+            QFile file(photo);
             file.open(QIODevice::ReadOnly);
             const QByteArray bytes = file.readAll();
             const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
@@ -138,7 +151,31 @@ void BM_TurboJpegDecode(benchmark::State &state) {
     }
     tjDestroy(decoder);
 }
+
+void BM_TurboJpegDecode(benchmark::State &state) { TurboJpegDecode(state, g.turbo, g.photo); }
 BENCHMARK(BM_TurboJpegDecode)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
+
+void BM_ShowRotatedCold(benchmark::State &state) { ShowCold(state, g.loadRotated, g.rotated); }
+BENCHMARK(BM_ShowRotatedCold)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
+
+void BM_TurboJpegDecodeRotated(benchmark::State &state) {
+    TurboJpegDecode(state, g.turboRotated, g.rotated);
+}
+BENCHMARK(BM_TurboJpegDecodeRotated)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Repetitions(kRounds);
+
+void BM_ShowTaggedCold(benchmark::State &state) { ShowCold(state, g.loadTagged, g.tagged); }
+BENCHMARK(BM_ShowTaggedCold)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(kRounds);
+
+void BM_TurboJpegDecodeTagged(benchmark::State &state) {
+    TurboJpegDecode(state, g.turboTagged, g.tagged);
+}
+BENCHMARK(BM_TurboJpegDecodeTagged)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Repetitions(kRounds);
 
 // Shows `from` (through the tree when it selects `node`), waits until its click targets are
 // decoded ahead, then times `step` and checks that `to` is shown.
@@ -173,6 +210,18 @@ void BM_StepOntoPreloaded(benchmark::State &state) {
     RunStep(state, g.step, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
 }
 BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
+
+void BM_StepOntoRotated(benchmark::State &state) {
+    RunStep(state, g.stepRotated, nullptr, g.plainBeside, g.rotated,
+            [] { g.browser->Show(g.rotated); });
+}
+BENCHMARK(BM_StepOntoRotated)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
+
+void BM_StepOntoTagged(benchmark::State &state) {
+    RunStep(state, g.stepTagged, nullptr, g.plainBeside, g.tagged,
+            [] { g.browser->Show(g.tagged); });
+}
+BENCHMARK(BM_StepOntoTagged)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
 // The middle picture of a folder of `count` and a click on its right half onto its neighbour.
 void StepInFolder(benchmark::State &state, std::vector<double> &samples, const QString &folder,
@@ -232,6 +281,25 @@ QString MakePictureFolder(const QString &folder, int count) {
     return folder;
 }
 
+// The photo as a phone held upright stores it, and as a camera set to Adobe RGB does, in one
+// folder between plain neighbours; "b plain.jpg" lies between them, so both are its neighbours.
+void MakeShownAsMeant(const QString &folder) {
+    QDir().mkpath(folder);
+    QFile file(g.photo);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray photo = file.readAll();
+    const auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile out(folder + "/" + name);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+        return out.fileName();
+    };
+    g.rotated = write("a rotated.jpg", WithApp1(photo, ExifOrientation(6)));
+    g.plainBeside = write("b plain.jpg", photo);
+    g.tagged = write("c tagged.jpg",
+                     WithIccProfile(photo, QColorSpace(QColorSpace::AdobeRgb).iccProfile()));
+}
+
 // Resident memory after kMemorySteps steps through the photos, minus what it was before.
 double MemoryGrowthMb(long before) {
     const QString pictures[] = {g.photo, g.neighbour, g.firstGroup, g.lastGroup};
@@ -263,6 +331,7 @@ int main(int argc, char **argv) {
     MakeGroups(root);
     g.few = MakePictureFolder(folder.filePath(QStringLiteral("steps/few")), kFewPictures);
     g.many = MakePictureFolder(folder.filePath(QStringLiteral("steps/many")), kManyPictures);
+    MakeShownAsMeant(folder.filePath(QStringLiteral("meant")));
 
     ScriptedPrompter prompter;
     QMainWindow window;
@@ -291,7 +360,8 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (g.load.empty() || g.turbo.empty() || g.step.empty() || g.groupRight.empty() ||
-        g.groupLeft.empty() || g.stepFew.empty() || g.stepMany.empty())
+        g.groupLeft.empty() || g.stepFew.empty() || g.stepMany.empty() || g.stepRotated.empty() ||
+        g.stepTagged.empty())
         return 1;
 
     const double load = Median(g.load);
@@ -304,6 +374,14 @@ int main(int argc, char **argv) {
                    Median(g.groupLeft), load, kStepLimitRatio);
     pass &= Report("Step in a folder of 20,000 pictures against one in a folder of 20",
                    Median(g.stepMany), Median(g.stepFew), kLargeFolderLimitRatio);
+    pass &= Report("Cold show of a photo turned by EXIF against libjpeg-turbo",
+                   Median(g.loadRotated), Median(g.turboRotated), kShownAsMeantLimitRatio);
+    pass &= Report("Cold show of an Adobe RGB photo against libjpeg-turbo", Median(g.loadTagged),
+                   Median(g.turboTagged), kShownAsMeantLimitRatio);
+    pass &= Report("Step onto a preloaded turned photo against one onto a plain photo",
+                   Median(g.stepRotated), Median(g.step), kShownAsMeantLimitRatio);
+    pass &= Report("Step onto a preloaded Adobe RGB photo against one onto a plain photo",
+                   Median(g.stepTagged), Median(g.step), kShownAsMeantLimitRatio);
     g.browser->Show(g.photo);
     const double copyMb = browser.picture().sizeInBytes() / 1048576.0;
     const double growth = MemoryGrowthMb(before);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "picture/ColourJpeg.h"
+#include "picture/JpegMetadata.h"
 #include "picture/JpegStructure.h"
 #include "platform/FileNames.h"
 
@@ -89,14 +90,33 @@ bool StartsAsJpeg(int fd) {
     return ::pread(fd, start, sizeof start, 0) == 2 && start[0] == 0xFF && start[1] == 0xD8;
 }
 
-// A colour JPEG at its natural size, decoded straight into 32-bit pixels; null when the file is
-// none or does not decode that way, which leaves it to Qt's reader.
-QImage DecodeColourJpeg(int fd, qint64 size, QSize *announced) {
+QImageIOHandler::Transformations TransformationOf(int exifOrientation) {
+    using T = QImageIOHandler;
+    static constexpr T::Transformation kByOrientation[] = {
+        T::TransformationNone,     T::TransformationNone,
+        T::TransformationMirror,   T::TransformationRotate180,
+        T::TransformationFlip,     T::TransformationFlipAndRotate90,
+        T::TransformationRotate90, T::TransformationMirrorAndRotate90,
+        T::TransformationRotate270};
+    return exifOrientation >= 1 && exifOrientation <= 8 ? kByOrientation[exifOrientation]
+                                                        : T::TransformationNone;
+}
+
+// A colour JPEG at its natural size, decoded straight into 32-bit pixels, with what its header
+// says about showing it; a null image when the file is none or does not decode that way, which
+// leaves it to Qt's reader.
+void DecodeColourJpeg(int fd, qint64 size, QSize *announced, DecodedPicture *picture) {
     const QByteArray bytes = ReadWhole(fd, size);
     ColourJpeg jpeg(bytes);
     *announced = jpeg.size();
-    if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return {};
-    return jpeg.Decode();
+    if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return;
+    picture->image = jpeg.Decode();
+    if (picture->image.isNull()) return;
+    const JpegMetadata metadata =
+        ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    picture->orientation = TransformationOf(metadata.orientation);
+    if (!metadata.iccProfile.isEmpty())
+        picture->colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
 }
 
 QByteArray ReadHead(int fd, qint64 size) {
@@ -139,10 +159,9 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     if (fd.get() < 0 || size == 0 || size > kMaxPictureFileBytes) return picture;
     if (scale == DecodeScale::Natural && StartsAsJpeg(fd.get())) {
         QSize announced;
-        QImage image = DecodeColourJpeg(fd.get(), size, &announced);
-        if (!announced.isEmpty() && !IsAcceptablePictureSize(announced)) return picture;
-        if (!image.isNull()) {
-            picture.image = std::move(image);
+        DecodeColourJpeg(fd.get(), size, &announced, &picture);
+        if (!announced.isEmpty() && !IsAcceptablePictureSize(announced)) return {};
+        if (!picture.image.isNull()) {
             picture.naturalSize = announced;
             picture.format = "jpeg";
             picture.stamp = stamp;
@@ -171,6 +190,10 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     const QSize natural = scaled ? announced : image.size();
     if (!IsAcceptablePictureSize(natural)) return picture;
 
+    picture.orientation = reader.transformation();
+    // Qt's JPEG reader takes the colour space from the ICC profile alone; other readers also
+    // make one of gamma and white-point chunks, whose pictures are shown as stored.
+    if (format == "jpeg") picture.colourSpace = image.colorSpace();
     picture.image = std::move(image);
     picture.naturalSize = natural;
     picture.format = format;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColorSpace>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -42,11 +44,17 @@ struct DecodedPicture {
     QByteArray format;  // the decoder's name for the format, from the content
     QByteArray head;    // for a GIF, the file's first bytes (its colour tables live there)
     FileStamp stamp;    // of the file as it was decoded
+    // How the camera meant the stored pixels to be turned, from the file's EXIF orientation.
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
+    // The colours of a JPEG's embedded ICC profile; invalid when it has none Qt can read (and for
+    // every other format, whose values are taken as they are).
+    QColorSpace colourSpace;
 };
 
 // Decodes the file at `path` under the rule: only a regular file (a FIFO or device is never
 // read, so nothing blocks), at most kMaxPictureFileBytes, its size judged from its header before
-// any pixel is allocated, the format decided from the content, no EXIF rotation.
+// any pixel is allocated, the format decided from the content. The pixels are as stored: the
+// orientation and colour space are only reported.
 DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale);
 
 // Whether a file is a picture the download may keep, and its natural size: a picture under the

@@ -17,9 +17,14 @@ constexpr std::size_t kKeptListings = 16;
 // Longer than any clock tick of a file system's times (FAT keeps two seconds).
 constexpr time_t kSettleSeconds = 3;
 
+bool EndsWithCaseless(const char *name, size_t length, const char *suffix) {
+    const size_t count = strlen(suffix);
+    return length >= count && strcasecmp(name + length - count, suffix) == 0;
+}
+
 bool MatchesJpg(const char *name) {
     const size_t length = strlen(name);
-    return length >= 4 && strcasecmp(name + length - 4, ".jpg") == 0;
+    return EndsWithCaseless(name, length, ".jpg") || EndsWithCaseless(name, length, ".jpeg");
 }
 
 std::optional<std::vector<DirEntry>> ReadSorted(const QString &folder, ListPattern pattern) {
@@ -83,7 +88,8 @@ std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPatte
 }
 
 bool MatchesJpg(const QString &name) {
-    return name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive);
+    return name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive) ||
+           name.endsWith(QStringLiteral(".jpeg"), Qt::CaseInsensitive);
 }
 
 FolderListing::FolderListing(std::vector<DirEntry> entries) : entries_(std::move(entries)) {
@@ -166,6 +172,4 @@ QString WithoutTrailingSlash(QString path) {
 
 QString FileNameOf(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
-bool IsPicturePath(const QString &path) {
-    return path.endsWith(QStringLiteral(".jpg"), Qt::CaseSensitive);
-}
+bool IsPicturePath(const QString &path) { return MatchesJpg(path); }

@@ -41,7 +41,7 @@ private:
 // Folder listings in name order (NameOrder of the user's locale), "." and ".." first.
 enum class ListPattern {
     All,  // "*" and "*.*": every name
-    Jpg,  // "*.jpg": the extension matched case-insensitively
+    Jpg,  // "*.jpg": names ending in ".jpg" or ".jpeg", in any letter case
 };
 
 struct DirEntry {
@@ -52,7 +52,7 @@ struct DirEntry {
 // nullopt when the folder cannot be opened (missing, not a folder, no access).
 std::optional<std::vector<DirEntry>> ListFolder(const QString &folder, ListPattern pattern);
 
-// Whether `name` matches "*.jpg": its extension, in any letter case.
+// Whether `name` matches "*.jpg": it ends in ".jpg" or ".jpeg", in any letter case.
 bool MatchesJpg(const QString &name);
 
 // A folder's entries in name order as read at one moment, with the lookups that stepping needs.
@@ -121,5 +121,5 @@ QString WithoutTrailingSlash(QString path);
 // The text after the last "/"; the whole path when it has none.
 QString FileNameOf(const QString &path);
 
-// A picture path ends in ".jpg", compared case-sensitively.
+// A picture path is one whose name the "*.jpg" listing takes, so that every listed picture shows.
 bool IsPicturePath(const QString &path);

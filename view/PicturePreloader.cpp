@@ -43,10 +43,12 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
         std::lock_guard lock(mutex_);
         for (auto entry = entries_.begin(); entry != entries_.end();) {
             const QString &path = entry->first;
-            if (path == shown || path == previous || path == next)
+            if (path == shown || path == previous || path == next) {
                 ++entry;
-            else
-                entry = entries_.erase(entry);
+                continue;
+            }
+            discarded_.push_back(std::move(entry->second.picture));
+            entry = entries_.erase(entry);
         }
         queue_.clear();
         if (!shown.isEmpty()) entries_[shown] = Entry{nextId_++, true, picture};
@@ -68,6 +70,7 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
 void PicturePreloader::Forget() {
     {
         std::lock_guard lock(mutex_);
+        for (auto &[path, entry] : entries_) discarded_.push_back(std::move(entry.picture));
         entries_.clear();
         queue_.clear();
     }
@@ -76,14 +79,25 @@ void PicturePreloader::Forget() {
 
 void PicturePreloader::WaitIdle() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && decoding_.isEmpty(); });
+    changed_.wait(lock,
+                  [this] { return queue_.empty() && decoding_.isEmpty() && discarded_.empty(); });
 }
 
 void PicturePreloader::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        changed_.wait(lock,
+                      [this] { return stopping_ || !queue_.empty() || !discarded_.empty(); });
         if (stopping_) return;
+        if (!discarded_.empty()) {
+            std::vector<ViewPicture> freed;
+            freed.swap(discarded_);
+            lock.unlock();
+            freed.clear();
+            lock.lock();
+            changed_.notify_all();
+            continue;
+        }
         const QString path = queue_.front();
         queue_.pop_front();
         const auto entry = entries_.find(path);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "view/ViewPicture.h"
 
@@ -46,6 +47,8 @@ private:
     std::map<QString, Entry> entries_;
     std::deque<QString> queue_;
     QString decoding_;  // the path being decoded now, or empty
+    // Dropped pictures, freed on the worker: unmapping a photo's pixels takes milliseconds.
+    std::vector<ViewPicture> discarded_;
     quint64 nextId_ = 1;
     bool stopping_ = false;
     std::thread worker_;

@@ -3,10 +3,30 @@
 #include <QPainter>
 
 #include "picture/PictureFormats.h"
+#include "picture/UprightPicture.h"
+
+namespace {
+
+bool KeepsItsValues(const QImage &image) {
+    return image.isGrayscale() || image.format() == QImage::Format_Indexed8 ||
+           image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB;
+}
+
+// The colours of the picture's profile in sRGB, in place. Grey and palette pictures keep their
+// values and depth.
+void ConvertToSrgb(QImage &image, const QColorSpace &colourSpace) {
+    if (!colourSpace.isValid() || colourSpace == QColorSpace::SRgb || KeepsItsValues(image)) return;
+    image.setColorSpace(colourSpace);
+    image.convertToColorSpace(QColorSpace::SRgb);
+}
+
+}  // namespace
 
 ViewPicture DecodeViewPicture(const QString &path) {
     DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural);
     if (picture.image.isNull()) return {};
+    ConvertToSrgb(picture.image, picture.colourSpace);
+    picture.image = Upright(picture.image, picture.orientation);
     if (picture.format == "gif" && !picture.image.hasAlphaChannel()) {
         // Back to the file's own palette, so the picture keeps its depth and colour table.
         const QList<QRgb> table = GifColourTable(

@@ -10,7 +10,8 @@ class QRectF;
 
 // A picture as the view shows it: decoded under the program's picture rule at its natural size
 // in the decoder's own pixel layout (palette and grey pictures keep their depth and colour table,
-// alpha pictures their alpha), with the stamp of the file it came from. A damaged picture is what
+// alpha pictures their alpha), turned upright by its EXIF orientation, a JPEG's embedded colour
+// profile converted to sRGB, with the stamp of the file it came from. A damaged picture is what
 // the decoder makes of it. A null image: no picture. The file is closed again before this
 // returns.
 struct ViewPicture {

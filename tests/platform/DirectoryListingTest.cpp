@@ -25,15 +25,23 @@ TEST(DirectoryListingTest, AllListsEveryNameOnceInNameOrderDotEntriesFirst) {
                                                      "Mid.JPG", "sub", "zeta.jpg"}));
 }
 
-TEST(DirectoryListingTest, JpgMatchesTheExtensionInAnyCaseAndIncludesFolders) {
+TEST(DirectoryListingTest, JpgListsExactlyThePictureNamesInAnyCaseAndIncludesFolders) {
     TestFolder folder;
-    for (const char *name : {"a.jpg", "B.JPG", "c.Jpg", "d.jpeg", "e.jpgx", "jpg", ".jpg"})
+    for (const char *name : {"a.jpg", "B.JPG", "c.Jpg", "d.jpeg", "E.JPEG", "e.jpgx", "f.jpe",
+                             "g.png", "jpg", "jpeg", ".jpg"})
         folder.WriteFile(name);
     folder.MakeFolder("x.jpg");
     const auto entries = ListFolder(folder.path(), ListPattern::Jpg);
     ASSERT_TRUE(entries);
-    EXPECT_EQ(Names(*entries), (std::vector<QString>{".jpg", "a.jpg", "B.JPG", "c.Jpg", "x.jpg"}));
-    for (const DirEntry &entry : *entries) EXPECT_EQ(entry.isDirectory, entry.name == "x.jpg");
+    EXPECT_EQ(Names(*entries), (std::vector<QString>{".jpg", "a.jpg", "B.JPG", "c.Jpg", "d.jpeg",
+                                                     "E.JPEG", "x.jpg"}));
+    for (const DirEntry &entry : *entries) {
+        EXPECT_EQ(entry.isDirectory, entry.name == "x.jpg");
+        // Whatever the listing takes is a picture path, so LoadPath shows it.
+        EXPECT_TRUE(IsPicturePath(JoinPath(folder.path(), entry.name))) << entry.name.toStdString();
+    }
+    for (const char *name : {"/p/e.jpgx", "/p/f.jpe", "/p/g.png", "jpg", ""})
+        EXPECT_FALSE(IsPicturePath(name)) << name;
 }
 
 TEST(DirectoryListingTest, SymbolicLinksAreNeverDirectories) {
@@ -78,15 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PathTextTest, FolderOfAPathWithoutSlashIsItself) {
     EXPECT_EQ(FolderOf("a.jpg"), "a.jpg");
     EXPECT_EQ(FileNameOf("a.jpg"), "a.jpg");
-}
-
-TEST(PathTextTest, PictureTestIsCaseSensitiveOnTheLastFourCharacters) {
-    EXPECT_TRUE(IsPicturePath("/p/a.jpg"));
-    EXPECT_TRUE(IsPicturePath(".jpg"));
-    EXPECT_FALSE(IsPicturePath("/p/a.JPG"));
-    EXPECT_FALSE(IsPicturePath("/p/a.jpeg"));
-    EXPECT_FALSE(IsPicturePath("jpg"));
-    EXPECT_FALSE(IsPicturePath(""));
 }
 
 }  // namespace

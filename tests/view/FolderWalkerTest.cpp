@@ -40,13 +40,15 @@ TEST(FindNeighbours, StepsThroughThePicturesInNameOrderBothWays) {
     EXPECT_EQ(walker.FirstPicture(folder.path()), order.front());
 }
 
-TEST(FindNeighbours, UpperCaseExtensionIsAPreviousButNeverANextNeighbour) {
-    // X.JPG matches the listing's pattern but is no picture path.
+TEST(FindNeighbours, EveryJpegNameInAnyCaseIsANeighbourBothWays) {
     TestFolder folder;
-    for (const char *name : {"y.jpg", "X.JPG", "a.jpg", "b.jpg"}) folder.WriteFile(name);
+    for (const char *name : {"IMG_0002.JPG", "IMG_0001.JPG", "IMG_0003.jpeg"})
+        folder.WriteFile(name);
     FolderWalker walker;
-    EXPECT_EQ(walker.FindNeighbours(folder.At("y.jpg")).previous, folder.At("X.JPG"));
-    EXPECT_TRUE(walker.FindNeighbours(folder.At("b.jpg")).next.isEmpty());
+    const Neighbours found = walker.FindNeighbours(folder.At("IMG_0002.JPG"));
+    EXPECT_EQ(found.previous, folder.At("IMG_0001.JPG"));
+    EXPECT_EQ(found.next, folder.At("IMG_0003.jpeg"));
+    EXPECT_EQ(walker.FirstPicture(folder.path()), folder.At("IMG_0001.JPG"));
 }
 
 TEST(FindNeighbours, VanishedPictureHasLastEntryBeforeAndNothingAfter) {

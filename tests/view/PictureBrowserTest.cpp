@@ -63,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
             "Undecodable", "bad.jpg", false, "bad.jpg", "bad.jpg", State::Undecodable, {0, 0}},
         StateCase{"MissingPicture", "", false, "gone.jpg", "gone.jpg", State::Undecodable, {0, 0}},
         StateCase{"Folder", "", false, "", "<path>", State::Folder, {0, 0}},
-        StateCase{"UpperCaseExtension", "p.JPG", true, "p.JPG", "<path>", State::Folder, {0, 0}},
+        StateCase{"UpperCaseExtension", "p.JPG", true, "p.JPG", "p.JPG", State::Picture, {20, 10}},
+        StateCase{"JpegExtension", "p.Jpeg", true, "p.Jpeg", "p.Jpeg", State::Picture, {20, 10}},
+        StateCase{"OtherExtension", "p.png", true, "p.png", "<path>", State::Folder, {0, 0}},
         StateCase{"MissingFolder", "", false, "gone", "<path>", State::Folder, {0, 0}},
         StateCase{
             "TitleMark", "x[*].jpg", true, "x[*].jpg", "x[*][*].jpg", State::Picture, {20, 10}}),
@@ -105,11 +107,11 @@ TEST(PictureBrowser, StepsThroughItsFolderAndLinksGoWhereverTheNeighbourIs) {
     PictureBrowser browser;
     browser.Show(folder.At("a.jpg"));
     EXPECT_TRUE(browser.previous().isEmpty());
-    EXPECT_TRUE(browser.next().isEmpty()) << "B.JPG is listed next but is no picture path";
+    EXPECT_EQ(browser.next(), folder.At("B.JPG"));
     browser.Show(folder.At("c.jpg"));
     EXPECT_EQ(browser.StepTo(true), Step::Shown);
     EXPECT_EQ(browser.path(), folder.At("B.JPG"));
-    EXPECT_EQ(browser.state(), State::Folder);
+    EXPECT_EQ(browser.state(), State::Picture);
 
     QFile::resize(folder.At("c.jpg"), 3);
     browser.Show(folder.At("c.jpg"));

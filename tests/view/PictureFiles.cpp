@@ -130,3 +130,39 @@ QByteArray WithApp1(const QByteArray &jpeg, const QByteArray &payload) {
     segment.append(payload);
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
+
+QByteArray ExifOrientation(int value, bool bigEndian, int type) {
+    QByteArray tiff;
+    const auto put16 = [&](int v) {
+        const char high = char((v >> 8) & 0xFF), low = char(v & 0xFF);
+        tiff.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    };
+    const auto put32 = [&](int v) {
+        put16(bigEndian ? v >> 16 : v & 0xFFFF);
+        put16(bigEndian ? v & 0xFFFF : v >> 16);
+    };
+    tiff.append(bigEndian ? "MM" : "II");
+    put16(42);
+    put32(8);  // the first directory follows the header
+    put16(1);  // one entry: Orientation
+    put16(0x0112);
+    put16(type);
+    put32(1);
+    put16(value);
+    put16(0);
+    put32(0);  // no further directory
+    return tiff;
+}
+
+QByteArray WithIccProfile(const QByteArray &jpeg, const QByteArray &profile, int pieces) {
+    QByteArray segments;
+    const qsizetype pieceSize = (profile.size() + pieces - 1) / pieces;
+    for (int piece = 0; piece < pieces; ++piece) {
+        const QByteArray part = profile.mid(piece * pieceSize, pieceSize);
+        const int length = int(part.size()) + 2 + 14;
+        segments.append("\xFF\xE2", 2).append(char(length >> 8)).append(char(length & 0xFF));
+        segments.append("ICC_PROFILE", 12).append(char(piece + 1)).append(char(pieces));
+        segments.append(part);
+    }
+    return jpeg.left(2) + segments + jpeg.mid(2);
+}

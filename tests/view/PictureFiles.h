@@ -32,3 +32,11 @@ QByteArray ProgressiveJpeg(const QImage &image);
 // `jpeg` with `payload` carried in an APP1 segment right after its start marker, the way
 // cameras embed a thumbnail with its own end marker.
 QByteArray WithApp1(const QByteArray &jpeg, const QByteArray &payload);
+
+// The TIFF block of an EXIF segment (for WithApp1) whose first directory holds the Orientation
+// tag with `value`, in big- or little-endian order; `type` 3 is the SHORT the tag is defined as.
+QByteArray ExifOrientation(int value, bool bigEndian = false, int type = 3);
+
+// `jpeg` with `profile` embedded as an ICC profile in `pieces` APP2 segments, as cameras and
+// editors write it.
+QByteArray WithIccProfile(const QByteArray &jpeg, const QByteArray &profile, int pieces = 1);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "PictureFiles.h"
+#include "picture/PictureRule.h"
 #include "picture/PictureTest.h"
 #include "support/TestFolders.h"
 #include "view/ViewPicture.h"
@@ -251,6 +253,137 @@ INSTANTIATE_TEST_SUITE_P(
                64, 48},
         Format{"JpegWithTrailingBytes",
                [] { return Encode(PatternImage(30, 20), "JPG") + "trailer\xFF"; }, 30, 20}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A photo of four coloured quarters as its file stores them, and where each lands on screen; the
+// large ones are turned on two threads.
+const QSize kWide(64, 32), kTall(32, 64), kLargeWide(2048, 1024), kLargeTall(1024, 2048);
+constexpr QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
+               kWhite = qRgb(255, 255, 255);
+
+QByteArray QuarterPhoto(const QByteArray &exif, QSize size) {
+    QImage stored(size, QImage::Format_RGB32);
+    const int middleX = size.width() / 2, middleY = size.height() / 2;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            stored.setPixel(
+                x, y, y < middleY ? (x < middleX ? kRed : kGreen) : (x < middleX ? kBlue : kWhite));
+    const QByteArray jpeg = Encode(stored, "JPG", 100);
+    return exif.isEmpty() ? jpeg : WithApp1(jpeg, exif);
+}
+
+struct OrientationCase {
+    const char *name;
+    QByteArray exif;
+    QSize shown;
+    QRgb topLeft, topRight, bottomLeft, bottomRight;
+};
+
+void PrintTo(const OrientationCase &c, std::ostream *os) { *os << c.name; }
+
+class Orientation : public ::testing::TestWithParam<OrientationCase> {};
+
+TEST_P(Orientation, ShowsThePhotoAsTheCameraMeantIt) {
+    const OrientationCase &c = GetParam();
+    TestFolder folder;
+    const QSize stored = c.shown.width() > 64 || c.shown.height() > 64 ? kLargeWide : kWide;
+    const QString path = folder.WriteFile(QStringLiteral("p.jpg"), QuarterPhoto(c.exif, stored));
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_EQ(image.size(), c.shown);
+    const int right = c.shown.width() - 3, bottom = c.shown.height() - 3;
+    const std::pair<QPoint, QRgb> corners[] = {{{2, 2}, c.topLeft},
+                                               {{right, 2}, c.topRight},
+                                               {{2, bottom}, c.bottomLeft},
+                                               {{right, bottom}, c.bottomRight}};
+    for (const auto &[at, expected] : corners) {
+        const QRgb got = image.pixel(at);
+        EXPECT_NEAR(qRed(got), qRed(expected), 8) << at.x() << "," << at.y();
+        EXPECT_NEAR(qGreen(got), qGreen(expected), 8) << at.x() << "," << at.y();
+        EXPECT_NEAR(qBlue(got), qBlue(expected), 8) << at.x() << "," << at.y();
+    }
+    // The download judges the file as stored.
+    EXPECT_EQ(JudgePictureFile(path).naturalSize, stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exif, Orientation,
+    ::testing::Values(
+        OrientationCase{"Untagged", {}, kWide, kRed, kGreen, kBlue, kWhite},
+        OrientationCase{"1", ExifOrientation(1), kWide, kRed, kGreen, kBlue, kWhite},
+        OrientationCase{"2Mirrored", ExifOrientation(2), kWide, kGreen, kRed, kWhite, kBlue},
+        OrientationCase{"3Turned", ExifOrientation(3), kWide, kWhite, kBlue, kGreen, kRed},
+        OrientationCase{"4Flipped", ExifOrientation(4), kWide, kBlue, kWhite, kRed, kGreen},
+        OrientationCase{"5Transposed", ExifOrientation(5), kTall, kRed, kBlue, kGreen, kWhite},
+        OrientationCase{"6Clockwise", ExifOrientation(6), kTall, kBlue, kRed, kWhite, kGreen},
+        OrientationCase{"7Transversed", ExifOrientation(7), kTall, kWhite, kGreen, kBlue, kRed},
+        OrientationCase{"8Anticlockwise", ExifOrientation(8), kTall, kGreen, kWhite, kRed, kBlue},
+        OrientationCase{"6Large", ExifOrientation(6), kLargeTall, kBlue, kRed, kWhite, kGreen},
+        OrientationCase{"7Large", ExifOrientation(7), kLargeTall, kWhite, kGreen, kBlue, kRed},
+        OrientationCase{"3Large", ExifOrientation(3), kLargeWide, kWhite, kBlue, kGreen, kRed},
+        OrientationCase{"6BigEndian", ExifOrientation(6, true), kTall, kBlue, kRed, kWhite, kGreen},
+        OrientationCase{"OutOfRange", ExifOrientation(9), kWide, kRed, kGreen, kBlue, kWhite},
+        OrientationCase{"NotAShort", ExifOrientation(6, false, 4), kWide, kRed, kGreen, kBlue,
+                        kWhite},
+        OrientationCase{"CutOff", ExifOrientation(6).left(14), kWide, kRed, kGreen, kBlue, kWhite}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Stored values under an embedded profile, and what they are in sRGB. The expected values were
+// worked out once from each profile's primaries, white point and curve (Bradford adaptation).
+struct ProfileCase {
+    const char *name;
+    std::function<QByteArray()> profile;  // empty: none embedded
+    int pieces;
+    QRgb stored, expected;
+};
+
+void PrintTo(const ProfileCase &c, std::ostream *os) { *os << c.name; }
+
+class Profile : public ::testing::TestWithParam<ProfileCase> {};
+
+TEST_P(Profile, ConvertsToSrgbOrKeepsTheValues) {
+    const ProfileCase &c = GetParam();
+    QImage uniform(32, 32, QImage::Format_RGB32);
+    uniform.fill(c.stored);
+    const QByteArray untagged = Encode(uniform, "JPG", 100);
+    const QByteArray profile = c.profile();
+    TestFolder folder;
+    const QString path = folder.WriteFile(
+        QStringLiteral("p.jpg"),
+        profile.isEmpty() ? untagged : WithIccProfile(untagged, profile, c.pieces));
+    const QImage image = DecodeViewPicture(path).image;
+    ASSERT_EQ(image.size(), QSize(32, 32));
+    const QRgb got = image.pixel(16, 16);
+    EXPECT_NEAR(qRed(got), qRed(c.expected), 3);
+    EXPECT_NEAR(qGreen(got), qGreen(c.expected), 3);
+    EXPECT_NEAR(qBlue(got), qBlue(c.expected), 3);
+    if (c.stored == c.expected) {  // no conversion: the decoder's values, exactly
+        const QImage plain = DecodeViewPicture(folder.WriteFile("plain.jpg", untagged)).image;
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+                  plain.convertToFormat(QImage::Format_RGB32));
+    }
+}
+
+QByteArray ProfileOf(QColorSpace::NamedColorSpace space) { return QColorSpace(space).iccProfile(); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Icc, Profile,
+    ::testing::Values(
+        ProfileCase{"AdobeRgb", [] { return ProfileOf(QColorSpace::AdobeRgb); }, 1,
+                    qRgb(140, 200, 90), qRgb(105, 201, 80)},
+        ProfileCase{"AdobeRgbInTwoPieces", [] { return ProfileOf(QColorSpace::AdobeRgb); }, 2,
+                    qRgb(200, 60, 90), qRgb(232, 57, 91)},
+        ProfileCase{"ProPhoto", [] { return ProfileOf(QColorSpace::ProPhotoRgb); }, 1,
+                    qRgb(120, 160, 60), qRgb(120, 183, 36)},
+        ProfileCase{"ProPhotoViolet", [] { return ProfileOf(QColorSpace::ProPhotoRgb); }, 1,
+                    qRgb(90, 60, 150), qRgb(105, 66, 176)},
+        ProfileCase{"Srgb", [] { return ProfileOf(QColorSpace::SRgb); }, 1, qRgb(60, 120, 200),
+                    qRgb(60, 120, 200)},
+        ProfileCase{"Unreadable", [] { return QByteArray(600, '\x5A'); }, 1, qRgb(60, 120, 200),
+                    qRgb(60, 120, 200)},
+        ProfileCase{"CutOff", [] { return ProfileOf(QColorSpace::AdobeRgb).left(300); }, 1,
+                    qRgb(60, 120, 200), qRgb(60, 120, 200)},
+        ProfileCase{"None", [] { return QByteArray(); }, 1, qRgb(60, 120, 200),
+                    qRgb(60, 120, 200)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DecodeViewPicture, PaletteGifKeepsDepthAndColourTable) {

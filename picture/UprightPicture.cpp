@@ -1,0 +1,89 @@
+#include "picture/UprightPicture.h"
+
+#include <QColorSpace>
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr int kTile = 32;                        // pixels a side: a tile's rows stay in cache
+constexpr qint64 kTwoThreadPixels = 1024 * 1024;  // below this a second thread costs more
+
+// Where destination pixel (x, y) is read from: base + x * across + y * down, in bytes.
+struct SourceWalk {
+    qptrdiff base, across, down;
+};
+
+SourceWalk WalkFor(const QImage &stored, QImageIOHandler::Transformations orientation) {
+    const bool turn = orientation & QImageIOHandler::TransformationRotate90;
+    const bool mirror = orientation & QImageIOHandler::TransformationMirror;
+    const bool flip = orientation & QImageIOHandler::TransformationFlip;
+    const int width = stored.width(), height = stored.height();
+    const qptrdiff pixel = stored.depth() / 8, line = stored.bytesPerLine();
+    const auto offset = [&](int x, int y) {
+        // A quarter turn clockwise reads the stored picture's columns from the bottom up.
+        int sx = turn ? y : x, sy = turn ? height - 1 - x : y;
+        if (mirror) sx = width - 1 - sx;
+        if (flip) sy = height - 1 - sy;
+        return sy * line + sx * pixel;
+    };
+    return {offset(0, 0), offset(1, 0) - offset(0, 0), offset(0, 1) - offset(0, 0)};
+}
+
+template <typename Pixel>
+void CopyRows(const QImage &stored, const SourceWalk &walk, QImage &shown, int firstRow,
+              int endRow) {
+    const uchar *source = stored.constBits();
+    const int width = shown.width();
+    for (int tileY = firstRow; tileY < endRow; tileY += kTile) {
+        const int tileEndY = std::min(endRow, tileY + kTile);
+        for (int tileX = 0; tileX < width; tileX += kTile) {
+            const int tileEndX = std::min(width, tileX + kTile);
+            for (int y = tileY; y < tileEndY; ++y) {
+                auto *to = reinterpret_cast<Pixel *>(shown.scanLine(y)) + tileX;
+                const uchar *from = source + walk.base + tileX * walk.across + y * walk.down;
+                for (int x = tileX; x < tileEndX; ++x, from += walk.across)
+                    *to++ = *reinterpret_cast<const Pixel *>(from);
+            }
+        }
+    }
+}
+
+template <typename Pixel>
+void Turn(const QImage &stored, const SourceWalk &walk, QImage &shown) {
+    const int height = shown.height();
+    if (qint64(shown.width()) * height < kTwoThreadPixels) {
+        CopyRows<Pixel>(stored, walk, shown, 0, height);
+        return;
+    }
+    const int middle = height / 2 / kTile * kTile;
+    std::thread lower([&] { CopyRows<Pixel>(stored, walk, shown, middle, height); });
+    CopyRows<Pixel>(stored, walk, shown, 0, middle);
+    lower.join();
+}
+
+}  // namespace
+
+QImage Upright(const QImage &stored, QImageIOHandler::Transformations orientation) {
+    if (orientation == QImageIOHandler::TransformationNone || stored.isNull()) return stored;
+    const int depth = stored.depth();
+    if (depth != 8 && depth != 32) {  // rare layouts: Qt's own, slower turn
+        const bool mirror = orientation & QImageIOHandler::TransformationMirror;
+        const bool flip = orientation & QImageIOHandler::TransformationFlip;
+        QImage shown = stored.mirrored(mirror, flip);
+        if (orientation & QImageIOHandler::TransformationRotate90)
+            shown = shown.transformed(QTransform().rotate(90));
+        return shown;
+    }
+    const bool turn = orientation & QImageIOHandler::TransformationRotate90;
+    QImage shown(turn ? stored.size().transposed() : stored.size(), stored.format());
+    if (shown.isNull()) return {};
+    shown.setColorTable(stored.colorTable());
+    shown.setColorSpace(stored.colorSpace());
+    const SourceWalk walk = WalkFor(stored, orientation);
+    if (depth == 8)
+        Turn<uchar>(stored, walk, shown);
+    else
+        Turn<quint32>(stored, walk, shown);
+    return shown;
+}
