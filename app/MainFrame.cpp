@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -215,8 +216,15 @@ void MainFrame::BuildMenu() {
             }
             QAction *action = CommandAction(item.text, item.command, this);
             action->setStatusTip(CommandPrompt(item.command));
-            action->setCheckable(item.command == Command::ToggleTreePane ||
-                                 item.command == Command::ToggleTips);
+            action->setCheckable(
+                item.command == Command::ToggleTreePane || item.command == Command::ToggleTips ||
+                item.command == Command::FitToWindow || item.command == Command::FullScreen);
+            const CommandKeys keys = CommandShortcuts(item.command);
+            action->setShortcuts(keys.keys);
+            if (keys.viewOnly) {  // the tree keeps these keys while it has the focus
+                action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+                view_->addAction(action);
+            }
             connect(action, &QAction::triggered, this, [this, action, command = item.command] {
                 // The handlers own the check marks: undo Qt's own toggle first.
                 if (action->isCheckable()) action->setChecked(!action->isChecked());
@@ -230,6 +238,13 @@ void MainFrame::BuildMenu() {
         }
     }
     MenuAction(Command::ToggleTreePane)->setChecked(true);
+    connect(&browser_->zoom(), &PictureZoom::changed, this,
+            [this] { MenuAction(Command::FitToWindow)->setChecked(browser_->zoom().fitting()); });
+    leaveFullScreen_ = new QAction(this);
+    leaveFullScreen_->setShortcut(QKeySequence(Qt::Key_Escape));
+    leaveFullScreen_->setEnabled(false);
+    connect(leaveFullScreen_, &QAction::triggered, this, &MainFrame::ToggleFullScreen);
+    addAction(leaveFullScreen_);
 }
 
 void MainFrame::BuildRoutingTable() {
@@ -246,6 +261,11 @@ void MainFrame::BuildRoutingTable() {
             DeleteFolder(command, *tree_, *env_.prompter, this, download_->isRunning());
         };
     routes_[Command::Download] = [this] { StartDownload(); };
+    routes_[Command::FitToWindow] = [this] { view_->ToggleFit(); };
+    routes_[Command::ZoomIn] = [this] { view_->ZoomIn(); };
+    routes_[Command::ZoomOut] = [this] { view_->ZoomOut(); };
+    routes_[Command::ActualSize] = [this] { view_->ShowActualSize(); };
+    routes_[Command::FullScreen] = [this] { ToggleFullScreen(); };
     routes_[Command::CheckVersion] = [this] { CheckVersion(); };
 }
 
@@ -314,6 +334,26 @@ void MainFrame::ToggleTreePane() {
     treePane_->setVisible(!treePane_->isVisibleTo(this));
     treePaneChecked_ = treePane_->isVisibleTo(this);
     MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_);
+}
+
+void MainFrame::ToggleFullScreen() {
+    fullScreen_ = !fullScreen_;
+    if (fullScreen_) maximizedBeforeFullScreen_ = isMaximized();
+    menuBar()->setVisible(!fullScreen_);
+    toolbar_->setVisible(!fullScreen_);
+    statusBar()->setVisible(!fullScreen_);
+    treePane_->setVisible(!fullScreen_ && treePaneChecked_);
+    view_->SetFullScreen(fullScreen_);
+    leaveFullScreen_->setEnabled(fullScreen_);
+    MenuAction(Command::FullScreen)->setChecked(fullScreen_);
+    if (fullScreen_) {
+        showFullScreen();
+        view_->setFocus();  // every key of the view works on the full screen
+    } else if (maximizedBeforeFullScreen_) {
+        showMaximized();
+    } else {
+        showNormal();
+    }
 }
 
 void MainFrame::ToggleTips() {

@@ -91,6 +91,8 @@ private:
     void ShowAbout();
     void OpenHelp();
     void ToggleTreePane();
+    // The picture alone on the whole screen, and back to the window as it was.
+    void ToggleFullScreen();
     void ToggleTips();
     void StartDownload();
     void ShowDownloadProgress(const ProgressReading &reading, bool newFolders);
@@ -120,6 +122,9 @@ private:
     UpdateCheck *updateCheck_ = nullptr;
     QTimer *updateTimer_ = nullptr;
     bool treePaneChecked_ = true;  // the command state of the tree-pane item
+    bool fullScreen_ = false;
+    bool maximizedBeforeFullScreen_ = false;
+    QAction *leaveFullScreen_ = nullptr;  // Escape, while the picture fills the screen
     HeldInput heldInput_;
     bool closedDuringCall_ = false;
 };

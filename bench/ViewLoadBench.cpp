@@ -9,7 +9,9 @@
 //   before the first picture;
 // - a cold show of the same photo tagged to be turned a quarter (EXIF orientation 6), and of one
 //   with an embedded Adobe RGB profile, each against libjpeg-turbo decoding that file: at most
-//   1.5x; a step onto either, preloaded, against the step onto the plain photo: at most 1.5x.
+//   1.5x; a step onto either, preloaded, against the step onto the plain photo: at most 1.5x;
+// - a step onto a preloaded neighbour fitted to the window, against the step at natural size: at
+//   most 1.5x; a zoom step on the photo, repainted: within one frame (16 ms).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,6 +48,8 @@ constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr double kLoadLimitRatio = 1.2;
 constexpr double kShownAsMeantLimitRatio = 1.5;
+constexpr double kFittedStepLimitRatio = 1.5;
+constexpr double kFrameSeconds = 0.016;
 constexpr double kStepLimitRatio = 0.1;
 constexpr double kLargeFolderLimitRatio = 1.5;
 constexpr int kFewPictures = 20;
@@ -70,6 +74,7 @@ struct Bench {
     QString rotated, tagged, plainBeside;
     std::vector<double> loadRotated, turboRotated, stepRotated;
     std::vector<double> loadTagged, turboTagged, stepTagged;
+    std::vector<double> stepFitted, zoomStep;
 };
 Bench g;
 
@@ -210,6 +215,33 @@ void BM_StepOntoPreloaded(benchmark::State &state) {
     RunStep(state, g.step, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
 }
 BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
+
+void BM_StepOntoPreloadedFitted(benchmark::State &state) {
+    g.browser->zoom().ToggleFit();
+    g.browser->preloader().WaitIdle();
+    g.browser->Forget();  // what was decoded before the fit is made ready again for it
+    RunStep(state, g.stepFitted, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
+    g.browser->zoom().ShowActualSize();
+}
+BENCHMARK(BM_StepOntoPreloadedFitted)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
+
+// One zoom step on the photo and its repaint, in and out by turns.
+void BM_ZoomStep(benchmark::State &state) {
+    g.browser->Show(g.photo);
+    bool in = true;
+    for (auto _ : state) {
+        Time(g.zoomStep, [&] {
+            if (in)
+                g.view->ZoomIn();
+            else
+                g.view->ZoomOut();
+            g.view->viewport()->repaint();
+        });
+        in = !in;
+    }
+    g.browser->zoom().ShowActualSize();
+}
+BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(kRounds);
 
 void BM_StepOntoRotated(benchmark::State &state) {
     RunStep(state, g.stepRotated, nullptr, g.plainBeside, g.rotated,
@@ -382,6 +414,11 @@ int main(int argc, char **argv) {
                    Median(g.stepRotated), Median(g.step), kShownAsMeantLimitRatio);
     pass &= Report("Step onto a preloaded Adobe RGB photo against one onto a plain photo",
                    Median(g.stepTagged), Median(g.step), kShownAsMeantLimitRatio);
+    pass &=
+        Report("Step onto a preloaded neighbour fitted to the window against one at natural size",
+               Median(g.stepFitted), Median(g.step), kFittedStepLimitRatio);
+    pass &= Report("Zoom step on the photo, repainted, against one frame", Median(g.zoomStep),
+                   kFrameSeconds, 1);
     g.browser->Show(g.photo);
     const double copyMb = browser.picture().sizeInBytes() / 1048576.0;
     const double growth = MemoryGrowthMb(before);

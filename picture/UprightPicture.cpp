@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int kTile = 32;                        // pixels a side: a tile's rows stay in cache
+constexpr int kTile = 32;                         // pixels a side: a tile's rows stay in cache
 constexpr qint64 kTwoThreadPixels = 1024 * 1024;  // below this a second thread costs more
 
 // Where destination pixel (x, y) is read from: base + x * across + y * down, in bytes.

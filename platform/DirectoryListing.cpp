@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/FileNames.h"
@@ -102,6 +103,7 @@ FolderListing::FolderListing(std::vector<DirEntry> entries) : entries_(std::move
         if (MatchesJpg(entry.name)) {
             pictureRank_[static_cast<std::size_t>(i)] = static_cast<int>(pictures_.size());
             pictures_.push_back(i);
+            if (!entry.isDirectory) pictureFiles_.push_back(i);
         }
         if (entry.isDirectory && entry.name != u"." && entry.name != u"..")
             subFolders_.push_back(i);
@@ -111,6 +113,15 @@ FolderListing::FolderListing(std::vector<DirEntry> entries) : entries_(std::move
 int FolderListing::PictureIndexOf(const QString &name) const {
     const int at = IndexOf(name);
     return at < 0 ? -1 : pictureRank_[static_cast<std::size_t>(at)];
+}
+
+int FolderListing::PictureFileNumber(const QString &name) const {
+    const int at = IndexOf(name);
+    if (at < 0 || entries_[static_cast<std::size_t>(at)].isDirectory) return 0;
+    const auto found = std::lower_bound(pictureFiles_.begin(), pictureFiles_.end(), at);
+    return found != pictureFiles_.end() && *found == at
+               ? static_cast<int>(found - pictureFiles_.begin()) + 1
+               : 0;
 }
 
 bool FolderListingCache::FolderStamp::operator==(const FolderStamp &other) const {

@@ -69,10 +69,15 @@ public:
     int IndexOf(const QString &name) const { return index_.value(name, -1); }
     // The position of `name` in pictures(), or -1.
     int PictureIndexOf(const QString &name) const;
+    // The pictures that are files (no folder named like one), as positions in entries(), and
+    // the number of `name` among them, counted from 1; 0 when it is none of them.
+    const std::vector<int> &pictureFiles() const { return pictureFiles_; }
+    int PictureFileNumber(const QString &name) const;
 
 private:
     std::vector<DirEntry> entries_;
     std::vector<int> pictures_;
+    std::vector<int> pictureFiles_;
     std::vector<int> subFolders_;
     std::vector<int> pictureRank_;  // per entry: its position in pictures_, or -1
     QHash<QString, int> index_;

@@ -18,4 +18,9 @@ enum class Command {
     DeleteTreeFolder = 32791,
     RefreshView = 59395,  // the view's popup menu
     DeleteViewPicture = 32788,
+    FitToWindow = 32900,  // the view's scale and the full screen
+    ZoomIn = 32901,
+    ZoomOut = 32902,
+    ActualSize = 32903,
+    FullScreen = 32904,
 };

@@ -15,7 +15,15 @@ const std::vector<MenuPopupResource> &FrameMenuResource() {
         {QStringLiteral("编辑"),
          {{QStringLiteral("删除图片"), Command::DeletePicture},
           {QStringLiteral("删除文件夹"), Command::DeleteFolder}}},
-        {QStringLiteral("视图"), {{QStringLiteral("目录树"), Command::ToggleTreePane}}},
+        {QStringLiteral("视图"),
+         {{QStringLiteral("目录树"), Command::ToggleTreePane},
+          {QString(), Command::None},
+          {QStringLiteral("适合窗口"), Command::FitToWindow},
+          {QStringLiteral("放大"), Command::ZoomIn},
+          {QStringLiteral("缩小"), Command::ZoomOut},
+          {QStringLiteral("实际大小"), Command::ActualSize},
+          {QString(), Command::None},
+          {QStringLiteral("全屏"), Command::FullScreen}}},
         {QStringLiteral("操作"), {{QStringLiteral("下载"), Command::Download}}},
         {QStringLiteral("设置"),
          {{QStringLiteral("下载文件夹..."), Command::ChooseDownloadFolder},
@@ -46,6 +54,26 @@ QString CommandPrompt(Command command) {
             return QStringLiteral("关于");
         default:
             return QString();
+    }
+}
+
+CommandKeys CommandShortcuts(Command command) {
+    switch (command) {
+        case Command::DeletePicture:
+            return {{QKeySequence(Qt::Key_Delete)}, true};
+        case Command::FitToWindow:
+            return {{QKeySequence(Qt::Key_F)}, true};
+        case Command::ZoomIn:
+            return {
+                {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}};
+        case Command::ZoomOut:
+            return {{QKeySequence(Qt::CTRL | Qt::Key_Minus)}};
+        case Command::ActualSize:
+            return {{QKeySequence(Qt::CTRL | Qt::Key_0)}};
+        case Command::FullScreen:
+            return {{QKeySequence(Qt::Key_F11)}};
+        default:
+            return {};
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <array>
 #include <vector>
@@ -32,6 +33,14 @@ QIcon ToolbarIcon(int buttonIndex);
 
 // The status-bar prompt of a command; empty for commands without one.
 QString CommandPrompt(Command command);
+
+// The keys of a menu command, the first of them shown in the menu; single keys that the folder
+// tree takes for itself work only while the picture view has the keyboard focus.
+struct CommandKeys {
+    QList<QKeySequence> keys;
+    bool viewOnly = false;
+};
+CommandKeys CommandShortcuts(Command command);
 
 // Keys that the frame swallows without effect.
 const std::vector<QKeyCombination> &SwallowedAcceleratorKeys();

@@ -87,3 +87,18 @@ QString FolderWalker::FirstPicture(const QString &folder) {
     const DirEntry &first = PictureAt(*listing, 0);
     return first.isDirectory ? QString() : JoinPath(folder, first.name);
 }
+
+QString FolderWalker::EndPicture(const QString &folder, bool last) {
+    const auto listing = listings_.Listing(folder);
+    if (!listing || listing->pictureFiles().empty()) return QString();
+    const int at = last ? listing->pictureFiles().back() : listing->pictureFiles().front();
+    return JoinPath(folder, EntryAt(*listing, at).name);
+}
+
+FolderWalker::Place FolderWalker::PlaceOf(const QString &path) {
+    const QString folder = FolderOf(path);
+    const auto listing = listings_.Listing(folder);
+    if (!listing || JoinPath(folder, FileNameOf(path)) != path) return {};
+    return {listing->PictureFileNumber(FileNameOf(path)),
+            static_cast<int>(listing->pictureFiles().size())};
+}

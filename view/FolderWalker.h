@@ -26,6 +26,15 @@ public:
     QString NextGroup(const QString &path);
     // The first "*.jpg" entry of `folder` when it is no folder itself; else empty.
     QString FirstPicture(const QString &folder);
+    // The first or last picture file of `folder`; empty when it has none.
+    QString EndPicture(const QString &folder, bool last);
+    // The picture's number among its folder's picture files, counted from 1, and their count;
+    // a number of 0 when it is not among them.
+    struct Place {
+        int number = 0;
+        int count = 0;
+    };
+    Place PlaceOf(const QString &path);
     // Reads every folder again at its next use.
     void Forget() { listings_.Forget(); }
 

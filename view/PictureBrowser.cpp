@@ -16,6 +16,7 @@ void PictureBrowser::Show(QString path) {
     next_ = neighbours.next;
     emit cleared();
     path_ = std::move(path);
+    place_ = IsPicturePath(path_) ? walker_.PlaceOf(path_) : FolderWalker::Place();
 
     if (!IsPicturePath(path_)) {
         preloader_.Keep(QString(), {}, QString(), QString());
@@ -27,7 +28,7 @@ void PictureBrowser::Show(QString path) {
     if (std::optional<ViewPicture> held = preloader_.Take(path_))
         picture_ = std::move(*held);
     else
-        picture_ = DecodeViewPicture(path_);
+        picture_ = DecodeViewPicture(path_, fitPane_);
     if (picture_.image.isNull()) {
         state_ = State::Undecodable;  // the size of the one before stays
     } else {
@@ -37,6 +38,11 @@ void PictureBrowser::Show(QString path) {
     }
     preloader_.Keep(path_, picture_, StepTarget(true), StepTarget(false));
     emit shown();
+}
+
+void PictureBrowser::SetFitPane(QSize devicePixels) {
+    fitPane_ = devicePixels;
+    preloader_.SetFitPane(devicePixels);
 }
 
 void PictureBrowser::ShowFolder(const QString &folder) {
@@ -56,6 +62,12 @@ PictureBrowser::Step PictureBrowser::StepTo(bool previous) {
     emit groupEntered(previous ? -1 : 1);
     Show(group);
     return Step::Shown;
+}
+
+void PictureBrowser::ShowEnd(bool last) {
+    if (!IsPicturePath(path_)) return;
+    const QString end = walker_.EndPicture(FolderOf(path_), last);
+    if (!end.isEmpty()) Show(end);
 }
 
 QString PictureBrowser::StepTarget(bool previous) {

@@ -7,6 +7,7 @@
 
 #include "view/FolderWalker.h"
 #include "view/PicturePreloader.h"
+#include "view/PictureZoom.h"
 
 // What the picture view shows and where a step takes it: the shown path and the picture decoded
 // from it, its neighbours in its folder, the sibling groups at the folder's ends, and the
@@ -33,6 +34,9 @@ public:
     // A click on the picture's left (`previous`) or right half: the neighbouring picture, or at
     // the folder's end the last or first picture of the sibling group, whose folder is entered.
     Step StepTo(bool previous);
+    // The first and the last picture of the shown picture's folder.
+    void ShowFirst() { ShowEnd(false); }
+    void ShowLast() { ShowEnd(true); }
     // The links of an undecodable picture: its neighbours, whatever they are.
     void ShowPrevious() { Show(previous_); }
     void ShowNext() { Show(next_); }
@@ -45,6 +49,9 @@ public:
     void SetRoot(const QString &root) { root_ = root; }
     // The folders changed: nothing decoded ahead or listed before is used again.
     void Forget();
+    // Pictures are fitted to a pane of `devicePixels`: those decoded ahead are made ready at the
+    // size they will be shown. Empty: shown at their natural size.
+    void SetFitPane(QSize devicePixels);
 
     const QString &path() const { return path_; }
     const QString &previous() const { return previous_; }  // empty when there is none
@@ -55,6 +62,11 @@ public:
     QString Caption() const;
     // The decoded picture; null unless the state is Picture.
     const QImage &picture() const { return picture_.image; }
+    // The picture scaled to fit the pane it was decoded ahead for; null when none was made.
+    const QImage &fittedPicture() const { return picture_.fitted; }
+    // The shown picture's number among its folder's pictures, and their count.
+    FolderWalker::Place place() const { return place_; }
+    PictureZoom &zoom() { return zoom_; }
     // The shown picture's size, each side in 16 bits; an undecodable picture keeps the size of
     // the one before, a folder has none.
     QSize pictureSize() const { return QSize(width_, height_); }
@@ -72,6 +84,7 @@ private:
     // The picture a step onto the previous or next would show: the neighbour, or at the
     // folder's end the group step's choice; empty when that is no picture.
     QString StepTarget(bool previous);
+    void ShowEnd(bool last);
     bool IsInRoot(const QString &path) const;
 
     QString path_;
@@ -82,6 +95,9 @@ private:
     ViewPicture picture_;
     quint16 width_ = 0;
     quint16 height_ = 0;
+    FolderWalker::Place place_;
+    QSize fitPane_;
     FolderWalker walker_;
     PicturePreloader preloader_;
+    PictureZoom zoom_;
 };

@@ -3,18 +3,40 @@
 #include <algorithm>
 #include <cmath>
 
-PictureGeometry::PictureGeometry(QSize pixels, qreal ratio)
-    : pixels_(pixels), ratio_(ratio > 0 ? ratio : 1) {}
+namespace {
 
-QSizeF PictureGeometry::OnScreen() const { return QSizeF(pixels_) / ratio_; }
+int ShownSide(int pixels, qreal scale) {
+    if (pixels <= 0) return 0;
+    return std::max(1, static_cast<int>(std::lround(pixels * scale)));
+}
+
+// The margin that centres `shown` device pixels in `pane`, on a whole device pixel.
+qreal CentringMargin(qreal pane, int shown, qreal ratio) {
+    if (pane <= 0) return 0;
+    const qreal spare = std::floor(pane * ratio + 1e-9) - shown;
+    return spare > 0 ? std::floor(spare / 2) / ratio : 0;
+}
+
+}  // namespace
+
+PictureGeometry::PictureGeometry(QSize pixels, qreal ratio, qreal scale, QSizeF centredIn)
+    : pixels_(pixels), ratio_(ratio > 0 ? ratio : 1) {
+    if (scale <= 0) scale = 1;
+    shown_ = QSize(ShownSide(pixels.width(), scale), ShownSide(pixels.height(), scale));
+    offset_ = QPointF(CentringMargin(centredIn.width(), shown_.width(), ratio_),
+                      CentringMargin(centredIn.height(), shown_.height(), ratio_));
+}
+
+QSizeF PictureGeometry::OnScreen() const { return QSizeF(shown_) / ratio_; }
 
 ClickZone PictureGeometry::ZoneAt(QPoint at, int outerWidth) const {
     const QSizeF size = OnScreen();
-    if (pixels_.width() == 0 || at.y() >= size.height()) return ClickZone::None;
-    const qreal visible = std::min<qreal>(size.width(), outerWidth);
+    const qreal x = at.x() - offset_.x(), y = at.y() - offset_.y();
+    if (pixels_.width() == 0 || y < 0 || y >= size.height()) return ClickZone::None;
+    const qreal visible = std::min<qreal>(size.width(), outerWidth - offset_.x());
     const qreal middle = visible / 2;
-    if (middle < at.x() && at.x() < visible) return ClickZone::Right;
-    if (at.x() <= middle) return ClickZone::Left;
+    if (middle < x && x < visible) return ClickZone::Right;
+    if (x <= middle && x >= 0) return ClickZone::Left;
     return ClickZone::None;
 }
 
@@ -30,5 +52,5 @@ PictureGeometry::Bar PictureGeometry::BarFor(int pixels, int extent) const {
 }
 
 QRectF PictureGeometry::Target(QPoint scroll) const {
-    return QRectF(QPointF(-scroll.x(), -scroll.y()) / ratio_, OnScreen());
+    return QRectF(offset_ - QPointF(scroll) / ratio_, OnScreen());
 }

@@ -67,6 +67,11 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
     changed_.notify_all();
 }
 
+void PicturePreloader::SetFitPane(QSize devicePixels) {
+    std::lock_guard lock(mutex_);
+    fitPane_ = devicePixels;
+}
+
 void PicturePreloader::Forget() {
     {
         std::lock_guard lock(mutex_);
@@ -86,8 +91,7 @@ void PicturePreloader::WaitIdle() {
 void PicturePreloader::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock,
-                      [this] { return stopping_ || !queue_.empty() || !discarded_.empty(); });
+        changed_.wait(lock, [this] { return stopping_ || !queue_.empty() || !discarded_.empty(); });
         if (stopping_) return;
         if (!discarded_.empty()) {
             std::vector<ViewPicture> freed;
@@ -103,9 +107,10 @@ void PicturePreloader::Run() {
         const auto entry = entries_.find(path);
         if (entry == entries_.end()) continue;
         const quint64 id = entry->second.id;
+        const QSize pane = fitPane_;
         decoding_ = path;
         lock.unlock();
-        ViewPicture picture = DecodeViewPicture(path);
+        ViewPicture picture = DecodeViewPicture(path, pane);
         lock.lock();
         decoding_.clear();
         const auto now = entries_.find(path);

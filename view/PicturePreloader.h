@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <condition_variable>
 #include <deque>
@@ -28,6 +29,9 @@ public:
     // `previous` and `next` (either may be empty) and drops everything else.
     void Keep(const QString &shown, const ViewPicture &picture, const QString &previous,
               const QString &next);
+    // Pictures decoded from now on are also made ready fitted to a pane of `devicePixels`
+    // (empty: not fitted).
+    void SetFitPane(QSize devicePixels);
     // Drops every held picture: the folder was refreshed.
     void Forget();
     // Waits until no decode is queued or under way.
@@ -49,6 +53,7 @@ private:
     QString decoding_;  // the path being decoded now, or empty
     // Dropped pictures, freed on the worker: unmapping a photo's pixels takes milliseconds.
     std::vector<ViewPicture> discarded_;
+    QSize fitPane_;
     quint64 nextId_ = 1;
     bool stopping_ = false;
     std::thread worker_;

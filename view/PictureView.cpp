@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
@@ -72,7 +74,7 @@ PictureView::PictureView(PictureBrowser &browser, Prompter &prompter, QWidget *p
       popupMenuRunner_([](QMenu &menu, const QPoint &at) { return menu.exec(at); }) {
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);  // a click or Tab gives it the keys
     viewport()->setMouseTracking(true);
 
     tip_ = new ViewTip(this);
@@ -90,6 +92,7 @@ PictureView::PictureView(PictureBrowser &browser, Prompter &prompter, QWidget *p
 
     connect(&browser_, &PictureBrowser::cleared, this, [this] { viewport()->repaint(); });
     connect(&browser_, &PictureBrowser::shown, this, &PictureView::ShowState);
+    connect(&browser_.zoom(), &PictureZoom::changed, this, &PictureView::FollowZoom);
     ShowState();
 }
 
@@ -121,6 +124,17 @@ void PictureView::ShowState() {
             nextLink_->hide();
             break;
     }
+    DescribeForScreenReaders();
+}
+
+void PictureView::DescribeForScreenReaders() {
+    const FolderWalker::Place place = browser_.place();
+    QString description = browser_.state() == PictureBrowser::State::Picture
+                              ? DisplayName(FileNameOf(browser_.path()))
+                              : note_->text();
+    if (browser_.state() != PictureBrowser::State::Folder && place.number > 0)
+        description += QStringLiteral(" 第%1张，共%2张").arg(place.number).arg(place.count);
+    setAccessibleName(description);
 }
 
 void PictureView::SetTipsShown(bool shown) {
@@ -128,8 +142,71 @@ void PictureView::SetTipsShown(bool shown) {
     tip_->Activate(shown);
 }
 
+QSizeF PictureView::FitPane() const {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pane = contentsRect().size();
+    return QSizeF(std::floor(pane.width() * ratio + 1e-9),
+                  std::floor(pane.height() * ratio + 1e-9));
+}
+
+qreal PictureView::Scale() const {
+    return browser_.zoom().ScaleFor(browser_.pictureSize(), FitPane());
+}
+
 PictureGeometry PictureView::Geometry() const {
-    return PictureGeometry(browser_.pictureSize(), devicePixelRatioF());
+    return PictureGeometry(browser_.pictureSize(), devicePixelRatioF(), Scale(),
+                           fullScreen_ ? QSizeF(viewport()->size()) : QSizeF());
+}
+
+bool PictureView::Pannable() const {
+    return horizontalScrollBar()->maximum() > 0 || verticalScrollBar()->maximum() > 0;
+}
+
+void PictureView::FollowZoom() {
+    browser_.SetFitPane(browser_.zoom().fitting() ? FitPane().toSize() : QSize());
+    Layout();
+    viewport()->update();
+}
+
+void PictureView::ToggleFit() { browser_.zoom().ToggleFit(); }
+
+void PictureView::ShowActualSize() { browser_.zoom().ShowActualSize(); }
+
+void PictureView::ZoomAbout(QPoint pos, int direction) {
+    if (browser_.state() != PictureBrowser::State::Picture) return;
+    const qreal ratio = devicePixelRatioF();
+    const QRectF before =
+        Geometry().Target(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    // The point under `pos` as a share of the picture, which stays under it.
+    const QPointF share((pos.x() - before.x()) / before.width(),
+                        (pos.y() - before.y()) / before.height());
+    if (direction > 0)
+        browser_.zoom().ZoomIn(browser_.pictureSize(), FitPane());
+    else
+        browser_.zoom().ZoomOut(browser_.pictureSize(), FitPane());
+    const QSize shown = Geometry().Shown();
+    horizontalScrollBar()->setValue(int(std::lround(share.x() * shown.width() - pos.x() * ratio)));
+    verticalScrollBar()->setValue(int(std::lround(share.y() * shown.height() - pos.y() * ratio)));
+}
+
+void PictureView::SetFullScreen(bool on) {
+    fullScreen_ = on;
+    setFrameShape(on ? QFrame::NoFrame : QFrame::StyledPanel);
+    const Qt::ScrollBarPolicy bars = on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    setHorizontalScrollBarPolicy(bars);
+    setVerticalScrollBarPolicy(bars);
+    FollowZoom();
+}
+
+const QImage &PictureView::FittedPicture(QSize shown) {
+    const QImage &ready = browser_.fittedPicture();
+    if (ready.size() == shown) return ready;
+    const QImage &picture = browser_.picture();
+    if (fitted_.isNull() || fittedFrom_ != picture.cacheKey() || fitted_.size() != shown) {
+        fitted_ = ScaledViewPicture(picture, shown);
+        fittedFrom_ = picture.cacheKey();
+    }
+    return fitted_;
 }
 
 ClickZone PictureView::ZoneAt(const QPoint &globalPos) const {
@@ -188,29 +265,101 @@ void PictureView::paintEvent(QPaintEvent *) {
             },
             Qt::QueuedConnection);
     }
-    if (browser_.picture().isNull()) return;
     QPainter painter(viewport());
+    if (fullScreen_) painter.fillRect(viewport()->rect(), Qt::black);
+    const QImage &picture = browser_.picture();
+    if (picture.isNull()) return;
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    DrawViewPicture(painter, browser_.picture(), Geometry().Target(scroll));
+    const PictureGeometry geometry = Geometry();
+    if (geometry.Shown() == picture.size()) {  // natural size: pixel for pixel
+        DrawViewPicture(painter, picture, geometry.Target(scroll));
+    } else if (browser_.zoom().fitting()) {  // scaled once, then copied pixel for pixel
+        DrawViewPicture(painter, FittedPicture(geometry.Shown()), geometry.Target(scroll));
+    } else {  // zoomed: scaled as it is drawn, so that a zoom step repaints at once
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        DrawViewPicture(painter, picture, geometry.Target(scroll));
+    }
 }
 
 void PictureView::resizeEvent(QResizeEvent *) { Layout(); }
 
 void PictureView::wheelEvent(QWheelEvent *event) {
     const QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        wheelRemainderY_ += delta.y();
+        for (; wheelRemainderY_ >= kWheelDelta; wheelRemainderY_ -= kWheelDelta)
+            ZoomAbout(viewport()->mapFromGlobal(event->globalPosition().toPoint()), +1);
+        for (; wheelRemainderY_ <= -kWheelDelta; wheelRemainderY_ += kWheelDelta)
+            ZoomAbout(viewport()->mapFromGlobal(event->globalPosition().toPoint()), -1);
+        event->accept();
+        return;
+    }
     ScrollByWheel(verticalScrollBar(), delta.y(), wheelRemainderY_);
     ScrollByWheel(horizontalScrollBar(), delta.x(), wheelRemainderX_);
     event->accept();
 }
 
-void PictureView::keyPressEvent(QKeyEvent *event) { event->ignore(); }  // no keyboard commands
+void PictureView::keyPressEvent(QKeyEvent *event) {
+    const Qt::KeyboardModifiers held =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    // "+" takes Shift on most layouts; every other key is taken bare.
+    if (held & ~Qt::KeyboardModifiers(event->key() == Qt::Key_Plus ? Qt::ShiftModifier : 0)) {
+        event->ignore();
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Space:
+            return Step(false);
+        case Qt::Key_Left:
+        case Qt::Key_Backspace:
+            return Step(true);
+        case Qt::Key_Home:
+            return browser_.ShowFirst();
+        case Qt::Key_End:
+            return browser_.ShowLast();
+        case Qt::Key_Delete:
+            return DeleteShownPicture();
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            return ZoomIn();
+        case Qt::Key_Minus:
+            return ZoomOut();
+        case Qt::Key_1:
+            return ShowActualSize();
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return QAbstractScrollArea::keyPressEvent(event);
+        default:
+            event->ignore();
+    }
+}
+
+void PictureView::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    update();
+}
+
+void PictureView::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    update();
+}
 
 bool PictureView::event(QEvent *event) {
     if (event->type() == QEvent::ScreenChangeInternal) {
         Layout();
         viewport()->update();
     }
-    return QAbstractScrollArea::event(event);
+    const bool handled = QAbstractScrollArea::event(event);
+    if (event->type() == QEvent::Paint && hasFocus() && !fullScreen_) {
+        // The keys go to the view: its frame says so, outside the picture's pixels.
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
 }
 
 bool PictureView::viewportEvent(QEvent *event) {
@@ -264,8 +413,12 @@ void PictureView::TrackPointer(const QPoint &pos, const QPoint &globalPos) {
 
 void PictureView::Click(const QPoint &globalPos) {
     const ClickZone zone = ZoneAt(globalPos);
-    if (zone == ClickZone::None) return;
-    switch (browser_.StepTo(zone == ClickZone::Left)) {
+    if (zone != ClickZone::None) Step(zone == ClickZone::Left);
+}
+
+void PictureView::Step(bool previous) {
+    if (browser_.state() == PictureBrowser::State::Folder) return;
+    switch (browser_.StepTo(previous)) {
         case PictureBrowser::Step::Shown:
             break;
         case PictureBrowser::Step::AtRoot:
@@ -282,12 +435,49 @@ void PictureView::Click(const QPoint &globalPos) {
 
 void PictureView::mouseMoveEvent(QMouseEvent *event) {
     const QPoint global = event->globalPosition().toPoint();
-    TrackPointer(event->position().toPoint(), global);
+    const QPoint pos = event->position().toPoint();
+    if (pressed_ && (event->buttons() & Qt::LeftButton)) {
+        const QPoint moved = pos - pressPos_;
+        if (!panning_ && moved.manhattanLength() >= QApplication::startDragDistance()) {
+            panning_ = true;
+            tip_->Activate(false);
+            viewport()->setCursor(Qt::ClosedHandCursor);
+        }
+        if (panning_) {
+            const qreal ratio = devicePixelRatioF();
+            horizontalScrollBar()->setValue(scrollAtPress_.x() -
+                                            int(std::lround(moved.x() * ratio)));
+            verticalScrollBar()->setValue(scrollAtPress_.y() - int(std::lround(moved.y() * ratio)));
+            return;
+        }
+    }
+    TrackPointer(pos, global);
     tip_->RelayMouseMove(global);
 }
 
 void PictureView::mousePressEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton) Click(event->globalPosition().toPoint());
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint global = event->globalPosition().toPoint();
+    if (!Pannable()) {  // the whole picture shows: a press steps at once
+        Click(global);
+        return;
+    }
+    pressed_ = true;
+    panning_ = false;
+    pressPos_ = event->position().toPoint();
+    pressGlobalPos_ = global;
+    scrollAtPress_ = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    if (!panning_) {
+        Click(pressGlobalPos_);
+        return;
+    }
+    panning_ = false;
+    TrackPointer(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
 void PictureView::DeleteShownPicture() {

@@ -4,6 +4,8 @@
 
 #include "picture/PictureFormats.h"
 #include "picture/UprightPicture.h"
+#include "view/PictureGeometry.h"
+#include "view/PictureZoom.h"
 
 namespace {
 
@@ -22,7 +24,7 @@ void ConvertToSrgb(QImage &image, const QColorSpace &colourSpace) {
 
 }  // namespace
 
-ViewPicture DecodeViewPicture(const QString &path) {
+ViewPicture DecodeViewPicture(const QString &path, QSize fitPane) {
     DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural);
     if (picture.image.isNull()) return {};
     ConvertToSrgb(picture.image, picture.colourSpace);
@@ -35,7 +37,16 @@ ViewPicture DecodeViewPicture(const QString &path) {
             picture.image = picture.image.convertToFormat(QImage::Format_Indexed8, table,
                                                           Qt::ThresholdDither | Qt::AvoidDither);
     }
-    return {std::move(picture.image), picture.stamp};
+    ViewPicture shown{std::move(picture.image), picture.stamp, {}};
+    const QSize pixels = shown.image.size();
+    const qreal scale = PictureZoom::FitScale(pixels, QSizeF(fitPane));
+    if (!fitPane.isEmpty() && scale < 1)
+        shown.fitted = ScaledViewPicture(shown.image, PictureGeometry(pixels, 1, scale).Shown());
+    return shown;
+}
+
+QImage ScaledViewPicture(const QImage &picture, QSize shown) {
+    return picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void DrawViewPicture(QPainter &painter, const QImage &picture, const QRectF &target) {

@@ -17,8 +17,14 @@ class QRectF;
 struct ViewPicture {
     QImage image;
     FileStamp stamp;
+    QImage fitted;  // scaled down to fit a pane, when it was made ready for one
 };
-ViewPicture DecodeViewPicture(const QString &path);
+// `fitPane`, when not empty, is the pane in device pixels that a picture larger than it is also
+// made ready fitted to.
+ViewPicture DecodeViewPicture(const QString &path, QSize fitPane = QSize());
+
+// `picture` scaled smoothly to `shown` pixels, as the view shows it fitted or zoomed.
+QImage ScaledViewPicture(const QImage &picture, QSize shown);
 
 // Copies the whole picture into `target`: blended source-over when it has alpha, else copied. A
 // target as large in device pixels as the picture copies it pixel for pixel.

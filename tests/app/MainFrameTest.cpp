@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -15,9 +16,11 @@
 #include "app/MainFrame.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadSession.h"
+#include "resources/FrameResources.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
 #include "tree/FolderTree.h"
+#include "view/PictureView.h"
 
 namespace {
 
@@ -314,3 +317,43 @@ TEST_F(MainFrameTest, HighlightedMenuItemShowsItsPromptAlone) {
 }  // namespace
 
 #include "MainFrameTest.moc"
+
+namespace {
+
+// The view's items show their keys, none of them a swallowed one; the single keys work only with
+// the view focused, so that the tree keeps them.
+TEST_F(MainFrameTest, ViewItemsShowTheirShortcutsAndFullScreenShowsThePictureAlone) {
+    auto frame = MakeFrame();
+    frame->resize(800, 600);
+    frame->show();
+    const std::pair<Command, const char *> keys[] = {
+        {Command::DeletePicture, "Del"}, {Command::FitToWindow, "F"},
+        {Command::ZoomIn, "Ctrl++"},     {Command::ZoomOut, "Ctrl+-"},
+        {Command::ActualSize, "Ctrl+0"}, {Command::FullScreen, "F11"}};
+    const auto &swallowed = SwallowedAcceleratorKeys();
+    for (const auto &[command, key] : keys) {
+        QAction *action = frame->MenuAction(command);
+        EXPECT_EQ(action->shortcut().toString(), key);
+        for (const QKeySequence &sequence : action->shortcuts())
+            EXPECT_EQ(std::find(swallowed.begin(), swallowed.end(), sequence[0]), swallowed.end());
+    }
+    EXPECT_EQ(frame->MenuAction(Command::FitToWindow)->shortcutContext(),
+              Qt::WidgetWithChildrenShortcut);
+
+    frame->MenuAction(Command::FitToWindow)->trigger();
+    EXPECT_TRUE(frame->MenuAction(Command::FitToWindow)->isChecked());
+    frame->RouteCommand(Command::ActualSize);
+    EXPECT_FALSE(frame->MenuAction(Command::FitToWindow)->isChecked());
+
+    frame->RouteCommand(Command::FullScreen);
+    EXPECT_TRUE(frame->MenuAction(Command::FullScreen)->isChecked());
+    EXPECT_FALSE(frame->menuBar()->isVisible() || frame->toolbar()->isVisible() ||
+                 frame->statusBar()->isVisible() || frame->tree()->isVisible());
+    EXPECT_TRUE(frame->view()->isVisible());
+    frame->RouteCommand(Command::FullScreen);
+    EXPECT_TRUE(frame->menuBar()->isVisible() && frame->toolbar()->isVisible() &&
+                frame->statusBar()->isVisible() && frame->tree()->isVisible());
+    EXPECT_FALSE(frame->MenuAction(Command::FullScreen)->isChecked());
+}
+
+}  // namespace

@@ -597,3 +597,126 @@ TEST(PictureViewDelete, WithoutAPictureOnlyTheNoticeAppears) {
 }
 
 }  // namespace
+
+namespace {
+
+// The keys with the view focused, from the picture shown to the one they show, across folders
+// too, the tree's selection following; a step that goes nowhere says why.
+TEST(PictureViewKeys, StepAsTheHalvesDoAndReachTheFoldersEnds) {
+    Downloads downloads(2);
+    const struct {
+        QString from;
+        Qt::Key key;
+        QString to;
+        int title;  // the tree's selection afterwards
+        const char *message;
+    } cases[] = {
+        {downloads.First(0), Qt::Key_Right, downloads.Last(0), 0, ""},
+        {downloads.Last(0), Qt::Key_Space, downloads.First(1), 1, ""},
+        {downloads.First(1), Qt::Key_Left, downloads.Last(0), 0, ""},
+        {downloads.Last(0), Qt::Key_Backspace, downloads.First(0), 0, ""},
+        {downloads.First(0), Qt::Key_End, downloads.Last(0), 0, ""},
+        {downloads.Last(0), Qt::Key_Home, downloads.First(0), 0, ""},
+        {downloads.Last(1), Qt::Key_Right, downloads.Last(1), 1,
+         "已经是最后一组，请单击目录树中的文件夹查看其他组"},
+        {downloads.First(0), Qt::Key_Backspace, downloads.First(0), 0,
+         "已经是第一组，请单击目录树中的文件夹查看其他组"},
+    };
+    for (const auto &c : cases) {
+        ViewHarness harness;
+        harness.FillTree(downloads.root);
+        harness.tree().setCurrentItem(harness.Node(FolderOf(c.from)));
+        harness.browser().Show(c.from);
+        harness.ClickAt(QPoint(300, 250));  // below the picture: focus, no step
+        ASSERT_TRUE(harness.view().hasFocus());
+        QTest::keyClick(&harness.view(), c.key);
+        EXPECT_EQ(harness.browser().path(), c.to) << c.key;
+        EXPECT_EQ(harness.tree().currentItem(), harness.Node(downloads.Title(c.title))) << c.key;
+        const auto shown = harness.prompter().shown();
+        EXPECT_EQ(shown.empty() ? QString() : shown.front().text, QString::fromUtf8(c.message));
+    }
+}
+
+TEST(PictureViewKeys, DeleteAsksTheQuestionOfTheDeleteCommand) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.browser().Show(three.order[1]);
+    harness.prompter().QueueAnswer(Answer::No);
+    QTest::keyClick(&harness.view(), Qt::Key_Delete);
+    ASSERT_EQ(harness.prompter().shown().size(), 1u);
+    EXPECT_EQ(harness.prompter().shown()[0].text, "删除后将不可恢复，确定要删除吗？");
+    EXPECT_TRUE(QFile::exists(three.order[1]));
+}
+
+TEST(PictureViewKeys, UpDownAndPagesScrollAndTheZoomKeysZoom) {
+    TestFolder folder;
+    ViewHarness harness;
+    harness.browser().Show(WritePicture(folder, "big.jpg", 1000, 2000));
+    QScrollBar *down = harness.view().verticalScrollBar();
+    QTest::keyClick(&harness.view(), Qt::Key_Down);
+    EXPECT_EQ(down->value(), 20);
+    QTest::keyClick(&harness.view(), Qt::Key_PageDown);
+    EXPECT_EQ(down->value(), 20 + down->pageStep());
+    QTest::keyClick(&harness.view(), Qt::Key_Minus);
+    EXPECT_EQ(harness.view().Geometry().Shown(), QSize(667, 1333));  // two thirds
+    QTest::keyClick(&harness.view(), Qt::Key_Plus, Qt::ShiftModifier);
+    QTest::keyClick(&harness.view(), Qt::Key_Equal);
+    EXPECT_EQ(harness.view().Geometry().Shown(), QSize(1500, 3000));
+    QTest::keyClick(&harness.view(), Qt::Key_1);
+    EXPECT_EQ(harness.view().Geometry().Shown(), QSize(1000, 2000));
+}
+
+// A press on a picture larger than the view and a move past the drag distance pan it; a click
+// without a move steps at the release.
+TEST(PictureViewPan, ADragPansWithoutAStepAndAClickStillSteps) {
+    TestFolder folder;
+    const QString big = WritePicture(folder, "a.jpg", 1000, 800);
+    const QString next = WritePicture(folder, "b.jpg", 1000, 800);
+    ViewHarness harness;
+    harness.browser().Show(big);
+    QWidget *pane = harness.view().viewport();
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    QMouseEvent move(QEvent::MouseMove, QPointF(240, 160), pane->mapToGlobal(QPointF(240, 160)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pane, &move);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(240, 160));
+    EXPECT_EQ(harness.view().horizontalScrollBar()->value(), 60);
+    EXPECT_EQ(harness.view().verticalScrollBar()->value(), 40);
+    EXPECT_EQ(harness.browser().path(), big);
+
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    EXPECT_EQ(harness.browser().path(), big);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+    EXPECT_EQ(harness.browser().path(), next);
+}
+
+// Fitted, a large picture shows whole, smoothly scaled, and its halves step; a small one keeps
+// its natural size.
+TEST(PictureViewFit, ShowsLargePicturesWholeAndSmallOnesAsTheyAre) {
+    TestFolder folder;
+    QImage large(2400, 1800, QImage::Format_RGB32);
+    large.fill(qRgb(200, 40, 40));
+    const QString first = folder.WriteFile("a.jpg", Encode(large, "PNG"));
+    const QString small = WritePicture(folder, "b.jpg", 300, 200);
+    ViewHarness harness;
+    harness.browser().zoom().ToggleFit();
+    harness.browser().Show(first);
+    EXPECT_EQ(harness.view().Geometry().Shown(), QSize(400, 300));
+    EXPECT_EQ(harness.view().horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(harness.Grab().pixel(399, 299), qRgb(200, 40, 40));
+    harness.ClickAt(QPoint(350, 150));
+    EXPECT_EQ(harness.browser().path(), small);
+    EXPECT_EQ(harness.view().Geometry().Shown(), QSize(300, 200));
+    EXPECT_EQ(harness.Grab().pixel(7, 5), PatternPixel(7, 5));
+}
+
+TEST(PictureViewAccessibility, NamesThePictureAndItsPlaceOrTheNote) {
+    ThreePictures three;
+    ViewHarness harness;
+    harness.browser().Show(three.order[1]);
+    EXPECT_EQ(harness.view().accessibleName(), "b.jpg 第2张，共3张");
+    harness.browser().Show(three.folder.path());
+    EXPECT_EQ(harness.view().accessibleName(), "此文件夹下无图片");
+}
+
+}  // namespace
