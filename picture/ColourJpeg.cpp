@@ -24,14 +24,21 @@ ColourJpeg::~ColourJpeg() {
     if (handle_) tjDestroy(handle_);
 }
 
-QImage ColourJpeg::Decode() {
+QSize ColourJpeg::ReducedSize(QSize natural, int reduction) {
+    const tjscalingfactor factor{1, reduction > 0 ? reduction : 1};
+    return QSize(TJSCALED(natural.width(), factor), TJSCALED(natural.height(), factor));
+}
+
+QImage ColourJpeg::Decode(int reduction) {
     if (!recognised_) return {};
-    QImage image(size_, QImage::Format_RGB32);
+    const QSize size = ReducedSize(size_, reduction);
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return {};
-    // Format_RGB32 is B, G, R, 0xFF in memory.
+    // Format_RGB32 is B, G, R, 0xFF in memory. Asked for a smaller size, the decoder scales
+    // its DCT by the largest factor that fits.
     const int failed = tjDecompress2(
         handle_, Data(bytes_), static_cast<unsigned long>(bytes_.size()), image.bits(),
-        size_.width(), static_cast<int>(image.bytesPerLine()), size_.height(), TJPF_BGRX, 0);
+        size.width(), static_cast<int>(image.bytesPerLine()), size.height(), TJPF_BGRX, 0);
     // A warning (corrupt or cut-off data) still leaves the decoder's picture, as with Qt's reader.
     if (failed && tjGetErrorCode(handle_) != TJERR_WARNING) return {};
     return image;

@@ -18,9 +18,11 @@ public:
     // Whether the header names a colour JPEG that this decoder takes.
     bool recognised() const { return recognised_; }
     QSize size() const { return size_; }
-    // The picture; damaged data gives what the decoder makes of it. A null image when the data
-    // cannot be decoded at all.
-    QImage Decode();
+    // The picture, at 1/`reduction` of its size (1, 2, 4 or 8: the decoder's DCT scaling, each
+    // side rounded up); damaged data gives what the decoder makes of it. A null image when the
+    // data cannot be decoded at all.
+    QImage Decode(int reduction = 1);
+    static QSize ReducedSize(QSize natural, int reduction);
 
 private:
     const QByteArray &bytes_;

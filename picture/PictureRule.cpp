@@ -13,7 +13,9 @@
 
 #include "picture/ColourJpeg.h"
 #include "picture/JpegMetadata.h"
+#include "picture/JpegRegion.h"
 #include "picture/JpegStructure.h"
+#include "picture/UprightPicture.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -105,16 +107,19 @@ QImageIOHandler::Transformations TransformationOf(int exifOrientation) {
 // A colour JPEG at its natural size, decoded straight into 32-bit pixels, with what its header
 // says about showing it; a null image when the file is none or does not decode that way, which
 // leaves it to Qt's reader.
-void DecodeColourJpeg(int fd, qint64 size, QSize *announced, DecodedPicture *picture) {
+void DecodeColourJpeg(int fd, qint64 size, QSize fitBox, QSize *announced,
+                      DecodedPicture *picture) {
     const QByteArray bytes = ReadWhole(fd, size);
     ColourJpeg jpeg(bytes);
     *announced = jpeg.size();
     if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return;
-    picture->image = jpeg.Decode();
-    if (picture->image.isNull()) return;
     const JpegMetadata metadata =
         ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
     picture->orientation = TransformationOf(metadata.orientation);
+    const bool turned = picture->orientation & QImageIOHandler::TransformationRotate90;
+    picture->reduction = ReductionToFit(turned ? jpeg.size().transposed() : jpeg.size(), fitBox);
+    picture->image = jpeg.Decode(picture->reduction);
+    if (picture->image.isNull()) return;
     if (!metadata.iccProfile.isEmpty())
         picture->colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
 }
@@ -138,6 +143,15 @@ QSize AnnouncedSize(QImageReader &reader, int fd) {
 
 }  // namespace
 
+int ReductionToFit(QSize upright, QSize box) {
+    if (box.isEmpty() || upright.isEmpty()) return 1;
+    const double fit = std::min(
+        {1.0, double(box.width()) / upright.width(), double(box.height()) / upright.height()});
+    int reduction = 1;
+    while (reduction < 8 && fit * reduction * 2 <= 1) reduction *= 2;
+    return reduction;
+}
+
 bool IsAcceptablePictureSize(const QSize &size) {
     if (!size.isValid() || size.isEmpty()) return false;
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) return false;
@@ -150,7 +164,7 @@ std::optional<FileStamp> StampOf(const QString &path) {
     return StampFrom(info);
 }
 
-DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
+DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale, QSize fitBox) {
     RaiseImageReaderLimit();
     DecodedPicture picture;
     FileStamp stamp;
@@ -159,7 +173,7 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     if (fd.get() < 0 || size == 0 || size > kMaxPictureFileBytes) return picture;
     if (scale == DecodeScale::Natural && StartsAsJpeg(fd.get())) {
         QSize announced;
-        DecodeColourJpeg(fd.get(), size, &announced, &picture);
+        DecodeColourJpeg(fd.get(), size, fitBox, &announced, &picture);
         if (!announced.isEmpty() && !IsAcceptablePictureSize(announced)) return {};
         if (!picture.image.isNull()) {
             picture.naturalSize = announced;
@@ -191,6 +205,7 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     if (!IsAcceptablePictureSize(natural)) return picture;
 
     picture.orientation = reader.transformation();
+    picture.reduction = 1;
     // Qt's JPEG reader takes the colour space from the ICC profile alone; other readers also
     // make one of gamma and white-point chunks, whose pictures are shown as stored.
     if (format == "jpeg") picture.colourSpace = image.colorSpace();
@@ -199,6 +214,38 @@ DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale) {
     picture.format = format;
     picture.stamp = stamp;
     if (format == "gif") picture.head = ReadHead(fd.get(), size);
+    return picture;
+}
+
+DecodedPicture DecodePicturePart(const QString &path, QSize shownBox) {
+    DecodedPicture picture;
+    FileStamp stamp;
+    const Descriptor opened(OpenRegularFile(path, &stamp));
+    if (opened.get() < 0 || stamp.size == 0 || stamp.size > kMaxPictureFileBytes ||
+        !StartsAsJpeg(opened.get()) || shownBox.isEmpty())
+        return picture;
+    const QByteArray bytes = ReadWhole(opened.get(), stamp.size);
+    const ColourJpeg jpeg(bytes);
+    if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return picture;
+    const JpegMetadata metadata =
+        ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    const QImageIOHandler::Transformations orientation = TransformationOf(metadata.orientation);
+    const QSize stored = jpeg.size();
+    const QSize upright =
+        orientation & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+    const QRect shown(QPoint(0, 0), upright.boundedTo(shownBox));
+    if (qint64(shown.width()) * shown.height() * 2 > qint64(upright.width()) * upright.height())
+        return picture;
+    const JpegRegion region = DecodeJpegRegion(bytes, StoredRect(shown, stored, orientation));
+    if (region.image.isNull()) return picture;
+    picture.image = region.image;
+    picture.part = region.region;
+    picture.naturalSize = stored;
+    picture.format = "jpeg";
+    picture.stamp = stamp;
+    picture.orientation = orientation;
+    if (!metadata.iccProfile.isEmpty())
+        picture.colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
     return picture;
 }
 

@@ -4,6 +4,7 @@
 #include <QColorSpace>
 #include <QImage>
 #include <QImageIOHandler>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -49,13 +50,28 @@ struct DecodedPicture {
     // The colours of a JPEG's embedded ICC profile; invalid when it has none Qt can read (and for
     // every other format, whose values are taken as they are).
     QColorSpace colourSpace;
+    // The image is the picture at 1/reduction of its natural size (1, 2, 4 or 8).
+    int reduction = 1;
+    // Where the image lies in the stored picture when only that part was decoded; null: whole.
+    QRect part;
 };
+
+// The largest DCT reduction (1, 2, 4 or 8) at which a picture of `upright` pixels, as shown,
+// still covers the size it is shown at when fitted into `box`; 1 for an empty box.
+int ReductionToFit(QSize upright, QSize box);
 
 // Decodes the file at `path` under the rule: only a regular file (a FIFO or device is never
 // read, so nothing blocks), at most kMaxPictureFileBytes, its size judged from its header before
 // any pixel is allocated, the format decided from the content. The pixels are as stored: the
 // orientation and colour space are only reported.
-DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale);
+// `fitBox`, when not empty, is where the picture will be shown fitted: a colour JPEG at least
+// twice as large is decoded only as large as that needs (ReductionToFit).
+DecodedPicture DecodePictureFile(const QString &path, DecodeScale scale, QSize fitBox = QSize());
+
+// The part of a colour JPEG that shows first: the top-left corner of the picture as shown (turned
+// by its orientation), `shownBox` pixels of it, in the stored picture's whole blocks. A null image
+// when the file is no colour JPEG or when most of it shows anyway: then it is decoded whole.
+DecodedPicture DecodePicturePart(const QString &path, QSize shownBox);
 
 // Whether a file is a picture the download may keep, and its natural size: a picture under the
 // rule above that, when it is a JPEG, also reaches its end marker. A plain baseline JPEG is judged

@@ -30,6 +30,32 @@ SourceWalk WalkFor(const QImage &stored, QImageIOHandler::Transformations orient
     return {offset(0, 0), offset(1, 0) - offset(0, 0), offset(0, 1) - offset(0, 0)};
 }
 
+// The pixels from one corner pixel to the opposite one, whichever corners they are.
+QRect Spanning(QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+// The stored pixel that shows at (x, y).
+QPoint StoredPoint(QPoint shown, QSize stored, QImageIOHandler::Transformations orientation) {
+    const bool turn = orientation & QImageIOHandler::TransformationRotate90;
+    int sx = turn ? shown.y() : shown.x();
+    int sy = turn ? stored.height() - 1 - shown.x() : shown.y();
+    if (orientation & QImageIOHandler::TransformationMirror) sx = stored.width() - 1 - sx;
+    if (orientation & QImageIOHandler::TransformationFlip) sy = stored.height() - 1 - sy;
+    return QPoint(sx, sy);
+}
+
+// Where the stored pixel (x, y) shows.
+QPoint ShownPoint(QPoint at, QSize stored, QImageIOHandler::Transformations orientation) {
+    int ix = at.x(), iy = at.y();
+    if (orientation & QImageIOHandler::TransformationMirror) ix = stored.width() - 1 - ix;
+    if (orientation & QImageIOHandler::TransformationFlip) iy = stored.height() - 1 - iy;
+    if (orientation & QImageIOHandler::TransformationRotate90)
+        return QPoint(stored.height() - 1 - iy, ix);
+    return QPoint(ix, iy);
+}
+
 template <typename Pixel>
 void CopyRows(const QImage &stored, const SourceWalk &walk, QImage &shown, int firstRow,
               int endRow) {
@@ -86,4 +112,16 @@ QImage Upright(const QImage &stored, QImageIOHandler::Transformations orientatio
     else
         Turn<quint32>(stored, walk, shown);
     return shown;
+}
+
+QRect UprightRect(QRect storedRect, QSize stored, QImageIOHandler::Transformations orientation) {
+    if (storedRect.isEmpty()) return {};
+    return Spanning(ShownPoint(storedRect.topLeft(), stored, orientation),
+                    ShownPoint(storedRect.bottomRight(), stored, orientation));
+}
+
+QRect StoredRect(QRect shownRect, QSize stored, QImageIOHandler::Transformations orientation) {
+    if (shownRect.isEmpty()) return {};
+    return Spanning(StoredPoint(shownRect.topLeft(), stored, orientation),
+                    StoredPoint(shownRect.bottomRight(), stored, orientation));
 }

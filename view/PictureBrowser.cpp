@@ -7,7 +7,13 @@
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 
-PictureBrowser::PictureBrowser(QObject *parent) : QObject(parent) {}
+PictureBrowser::PictureBrowser(QObject *parent) : QObject(parent) {
+    // The worker decoded a picture: when it is the whole of the one shown in part, it takes over.
+    preloader_.SetDecodedCallback([this](const QString &path) {
+        QMetaObject::invokeMethod(
+            this, [this, path] { FillIn(path); }, Qt::QueuedConnection);
+    });
+}
 
 void PictureBrowser::Show(QString path) {
     picture_ = ViewPicture();
@@ -18,31 +24,68 @@ void PictureBrowser::Show(QString path) {
     path_ = std::move(path);
     place_ = IsPicturePath(path_) ? walker_.PlaceOf(path_) : FolderWalker::Place();
 
+    const QString shownPath = path_;
     if (!IsPicturePath(path_)) {
-        preloader_.Keep(QString(), {}, QString(), QString());
         state_ = State::Folder;
         width_ = height_ = 0;
         emit shown();
+        if (path_ == shownPath) preloader_.Keep(QString(), {}, QString(), QString());
         return;
     }
-    if (std::optional<ViewPicture> held = preloader_.Take(path_))
+    std::optional<ViewPicture> held = preloader_.Take(path_);
+    if (held && ServesFitPane(*held, fitPane_))
         picture_ = std::move(*held);
-    else
-        picture_ = DecodeViewPicture(path_, fitPane_);
-    if (picture_.image.isNull()) {
+    else if (!held && zoom_.mode() == PictureZoom::Mode::Natural)
+        picture_ = DecodeVisiblePart(path_, visiblePane_);  // the rest follows off this thread
+    if (picture_.isNull()) picture_ = DecodeViewPicture(path_, fitPane_);
+    if (picture_.isNull()) {
         state_ = State::Undecodable;  // the size of the one before stays
     } else {
         state_ = State::Picture;
-        width_ = static_cast<quint16>(picture_.image.width());
-        height_ = static_cast<quint16>(picture_.image.height());
+        width_ = static_cast<quint16>(picture_.size.width());
+        height_ = static_cast<quint16>(picture_.size.height());
     }
-    preloader_.Keep(path_, picture_, StepTarget(true), StepTarget(false));
     emit shown();
+    // Only now the neighbours start decoding: beside a decode the window and the display server
+    // would paint the picture later.
+    if (path_ == shownPath) KeepAhead();
 }
 
-void PictureBrowser::SetFitPane(QSize devicePixels) {
-    fitPane_ = devicePixels;
-    preloader_.SetFitPane(devicePixels);
+void PictureBrowser::KeepAhead() {
+    preloader_.Keep(path_, picture_, StepTarget(true), StepTarget(false));
+}
+
+void PictureBrowser::FillIn(const QString &path) {
+    if (path != path_ || state_ != State::Picture || picture_.part.isNull()) return;
+    CompleteNow();
+    if (state_ == State::Picture) emit filledIn();
+}
+
+void PictureBrowser::CompleteNow() {
+    if (state_ != State::Picture || picture_.part.isNull()) return;
+    std::optional<ViewPicture> whole = preloader_.Take(path_);
+    picture_ = whole ? std::move(*whole) : DecodeViewPicture(path_, fitPane_);
+    if (picture_.isNull()) {  // its later part turned out damaged beyond decoding
+        state_ = State::Undecodable;
+        emit shown();
+    }
+}
+
+void PictureBrowser::SetPanes(QSize fit, QSize visible) {
+    visiblePane_ = visible;
+    // Zoomed or fitted, the picture is drawn from its whole.
+    if (zoom_.mode() != PictureZoom::Mode::Natural) CompleteNow();
+    if (fit == fitPane_) return;
+    fitPane_ = fit;
+    preloader_.SetFitPane(fit);
+    // What was decoded for another pane is decoded again as this one needs it.
+    preloader_.Forget();
+    if (state_ == State::Picture && !ServesFitPane(picture_, fitPane_)) {
+        picture_ = DecodeViewPicture(path_, fitPane_);
+        if (picture_.isNull()) state_ = State::Undecodable;
+        emit shown();
+    }
+    if (state_ != State::Folder) KeepAhead();
 }
 
 void PictureBrowser::ShowFolder(const QString &folder) {
@@ -99,6 +142,7 @@ void PictureBrowser::Delete(const QString &asked) {
 void PictureBrowser::Forget() {
     preloader_.Forget();
     walker_.Forget();
+    CompleteNow();  // its whole was being decoded ahead
 }
 
 QString PictureBrowser::Caption() const {

@@ -49,9 +49,12 @@ public:
     void SetRoot(const QString &root) { root_ = root; }
     // The folders changed: nothing decoded ahead or listed before is used again.
     void Forget();
-    // Pictures are fitted to a pane of `devicePixels`: those decoded ahead are made ready at the
-    // size they will be shown. Empty: shown at their natural size.
-    void SetFitPane(QSize devicePixels);
+    // The view's pane in device pixels. Pictures are fitted to `fit`: they are decoded, and those
+    // decoded ahead made ready, at the size they will be shown; empty: shown at their natural
+    // size, which the shown picture is decoded again for when it was decoded smaller. Of a
+    // picture at natural size larger than `visible` that nothing decoded ahead, that part is
+    // decoded and shown first, the whole right after off this thread.
+    void SetPanes(QSize fit, QSize visible);
 
     const QString &path() const { return path_; }
     const QString &previous() const { return previous_; }  // empty when there is none
@@ -60,10 +63,13 @@ public:
     State state() const { return state_; }
     // The window title for the shown path.
     QString Caption() const;
-    // The decoded picture; null unless the state is Picture.
+    // The decoded picture; null unless the state is Picture, and while only its fitted copy was
+    // decoded.
     const QImage &picture() const { return picture_.image; }
     // The picture scaled to fit the pane it was decoded ahead for; null when none was made.
     const QImage &fittedPicture() const { return picture_.fitted; }
+    // Where picture() lies in the picture while only that part is decoded; null: whole.
+    QRect picturePart() const { return picture_.part; }
     // The shown picture's number among its folder's pictures, and their count.
     FolderWalker::Place place() const { return place_; }
     PictureZoom &zoom() { return zoom_; }
@@ -77,6 +83,8 @@ signals:
     void cleared();
     // The new path is shown.
     void shown();
+    // The whole of a picture shown in part has taken its place.
+    void filledIn();
     // A group step enters the sibling folder before (-1) or after (+1) the selected folder.
     void groupEntered(int offset);
 
@@ -85,6 +93,11 @@ private:
     // folder's end the group step's choice; empty when that is no picture.
     QString StepTarget(bool previous);
     void ShowEnd(bool last);
+    // Hands the picture and the paths of its click targets to the preloader.
+    void KeepAhead();
+    void FillIn(const QString &path);
+    // A picture shown in part is replaced by its whole, decoded here if need be.
+    void CompleteNow();
     bool IsInRoot(const QString &path) const;
 
     QString path_;
@@ -97,6 +110,7 @@ private:
     quint16 height_ = 0;
     FolderWalker::Place place_;
     QSize fitPane_;
+    QSize visiblePane_;
     FolderWalker walker_;
     PicturePreloader preloader_;
     PictureZoom zoom_;

@@ -1,6 +1,15 @@
 #include "view/PicturePreloader.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+
+namespace {
+
+constexpr int kWorkerNiceness = 10;
+
+}  // namespace
 
 PicturePreloader::PicturePreloader() : worker_([this] { Run(); }) {}
 
@@ -33,7 +42,7 @@ std::optional<ViewPicture> PicturePreloader::Take(const QString &path) {
         if (found == entries_.end() || found->second.id != id) return std::nullopt;
         picture = found->second.picture;
     }
-    if (picture.image.isNull() || StampOf(path) != picture.stamp) return std::nullopt;
+    if (picture.isNull() || StampOf(path) != picture.stamp) return std::nullopt;
     return picture;
 }
 
@@ -51,7 +60,14 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
             entry = entries_.erase(entry);
         }
         queue_.clear();
-        if (!shown.isEmpty()) entries_[shown] = Entry{nextId_++, true, picture};
+        if (!shown.isEmpty() && picture.part.isNull()) {
+            entries_[shown] = Entry{nextId_++, true, picture};
+        } else if (!shown.isEmpty()) {  // the whole of it, before anything else
+            const auto held = entries_.find(shown);
+            if (held == entries_.end()) entries_[shown] = Entry{nextId_++, false, {}};
+            if (held == entries_.end() || (!held->second.ready && decoding_ != shown))
+                queue_.push_back(shown);
+        }
         // Forward steps are the common ones: the next picture goes first. One kept from before
         // is queued again unless it is decoded or being decoded.
         for (const QString &path : {next, previous}) {
@@ -65,6 +81,11 @@ void PicturePreloader::Keep(const QString &shown, const ViewPicture &picture,
         }
     }
     changed_.notify_all();
+}
+
+void PicturePreloader::SetDecodedCallback(std::function<void(const QString &)> decoded) {
+    std::lock_guard lock(mutex_);
+    decoded_ = std::move(decoded);
 }
 
 void PicturePreloader::SetFitPane(QSize devicePixels) {
@@ -89,6 +110,8 @@ void PicturePreloader::WaitIdle() {
 }
 
 void PicturePreloader::Run() {
+    // Decoding ahead yields to the window and the display server, which paint the shown picture.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNiceness);
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !queue_.empty() || !discarded_.empty(); });
@@ -119,5 +142,11 @@ void PicturePreloader::Run() {
             now->second.picture = std::move(picture);
         }
         changed_.notify_all();
+        if (decoded_) {
+            const std::function<void(const QString &)> decoded = decoded_;
+            lock.unlock();
+            decoded(path);
+            lock.lock();
+        }
     }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -26,9 +27,12 @@ public:
     // way is waited for, since it started before any decode this caller could start now.
     std::optional<ViewPicture> Take(const QString &path);
     // `shown` is on screen now as `picture` (null image: it did not decode); keeps it, decodes
-    // `previous` and `next` (either may be empty) and drops everything else.
+    // `previous` and `next` (either may be empty) and drops everything else. A picture of which
+    // only a part is shown is decoded whole first.
     void Keep(const QString &shown, const ViewPicture &picture, const QString &previous,
               const QString &next);
+    // Called on the worker thread with the path of each picture it decoded.
+    void SetDecodedCallback(std::function<void(const QString &)> decoded);
     // Pictures decoded from now on are also made ready fitted to a pane of `devicePixels`
     // (empty: not fitted).
     void SetFitPane(QSize devicePixels);
@@ -54,6 +58,7 @@ private:
     // Dropped pictures, freed on the worker: unmapping a photo's pixels takes milliseconds.
     std::vector<ViewPicture> discarded_;
     QSize fitPane_;
+    std::function<void(const QString &)> decoded_;
     quint64 nextId_ = 1;
     bool stopping_ = false;
     std::thread worker_;

@@ -92,6 +92,7 @@ PictureView::PictureView(PictureBrowser &browser, Prompter &prompter, QWidget *p
 
     connect(&browser_, &PictureBrowser::cleared, this, [this] { viewport()->repaint(); });
     connect(&browser_, &PictureBrowser::shown, this, &PictureView::ShowState);
+    connect(&browser_, &PictureBrowser::filledIn, viewport(), qOverload<>(&QWidget::update));
     connect(&browser_.zoom(), &PictureZoom::changed, this, &PictureView::FollowZoom);
     ShowState();
 }
@@ -163,9 +164,14 @@ bool PictureView::Pannable() const {
 }
 
 void PictureView::FollowZoom() {
-    browser_.SetFitPane(browser_.zoom().fitting() ? FitPane().toSize() : QSize());
+    UpdateFitPane();
     Layout();
     viewport()->update();
+}
+
+void PictureView::UpdateFitPane() {
+    const QSize pane = FitPane().toSize();
+    browser_.SetPanes(browser_.zoom().fitting() ? pane : QSize(), pane);
 }
 
 void PictureView::ToggleFit() { browser_.zoom().ToggleFit(); }
@@ -201,10 +207,11 @@ void PictureView::SetFullScreen(bool on) {
 const QImage &PictureView::FittedPicture(QSize shown) {
     const QImage &ready = browser_.fittedPicture();
     if (ready.size() == shown) return ready;
-    const QImage &picture = browser_.picture();
-    if (fitted_.isNull() || fittedFrom_ != picture.cacheKey() || fitted_.size() != shown) {
-        fitted_ = ScaledViewPicture(picture, shown);
-        fittedFrom_ = picture.cacheKey();
+    // From the whole picture, or, until it is decoded again for this pane, the fitted copy.
+    const QImage &source = browser_.picture().isNull() ? ready : browser_.picture();
+    if (fitted_.isNull() || fittedFrom_ != source.cacheKey() || fitted_.size() != shown) {
+        fitted_ = ScaledViewPicture(source, shown);
+        fittedFrom_ = source.cacheKey();
     }
     return fitted_;
 }
@@ -267,11 +274,18 @@ void PictureView::paintEvent(QPaintEvent *) {
     }
     QPainter painter(viewport());
     if (fullScreen_) painter.fillRect(viewport()->rect(), Qt::black);
+    if (browser_.state() != PictureBrowser::State::Picture) return;
     const QImage &picture = browser_.picture();
-    if (picture.isNull()) return;
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const PictureGeometry geometry = Geometry();
-    if (geometry.Shown() == picture.size()) {  // natural size: pixel for pixel
+    const QRect part = browser_.picturePart();
+    if (!part.isNull()) {  // what is decoded so far, in its place; the rest follows
+        const QRectF whole = geometry.Target(scroll);
+        const qreal ratio = devicePixelRatioF();
+        DrawViewPicture(painter, picture,
+                        QRectF(whole.topLeft() + QPointF(part.topLeft()) / ratio,
+                               QSizeF(picture.size()) / ratio));
+    } else if (!picture.isNull() && geometry.Shown() == picture.size()) {  // pixel for pixel
         DrawViewPicture(painter, picture, geometry.Target(scroll));
     } else if (browser_.zoom().fitting()) {  // scaled once, then copied pixel for pixel
         DrawViewPicture(painter, FittedPicture(geometry.Shown()), geometry.Target(scroll));
@@ -281,7 +295,10 @@ void PictureView::paintEvent(QPaintEvent *) {
     }
 }
 
-void PictureView::resizeEvent(QResizeEvent *) { Layout(); }
+void PictureView::resizeEvent(QResizeEvent *) {
+    UpdateFitPane();
+    Layout();
+}
 
 void PictureView::wheelEvent(QWheelEvent *event) {
     const QPoint delta = event->angleDelta();
@@ -349,6 +366,7 @@ void PictureView::focusOutEvent(QFocusEvent *event) {
 
 bool PictureView::event(QEvent *event) {
     if (event->type() == QEvent::ScreenChangeInternal) {
+        UpdateFitPane();
         Layout();
         viewport()->update();
     }

@@ -86,6 +86,8 @@ private:
     void ZoomAbout(QPoint pos, int direction);
     // The browser's zoom changed: the fit pane, the bars and the picture follow.
     void FollowZoom();
+    // Tells the browser the pane pictures are fitted to, while they are.
+    void UpdateFitPane();
     // The pane in device pixels, without scroll bars: what a picture is fitted to.
     QSizeF FitPane() const;
     qreal Scale() const;

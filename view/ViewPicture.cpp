@@ -25,8 +25,10 @@ void ConvertToSrgb(QImage &image, const QColorSpace &colourSpace) {
 }  // namespace
 
 ViewPicture DecodeViewPicture(const QString &path, QSize fitPane) {
-    DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural);
+    DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural, fitPane);
     if (picture.image.isNull()) return {};
+    const bool turned = picture.orientation & QImageIOHandler::TransformationRotate90;
+    const QSize natural = turned ? picture.naturalSize.transposed() : picture.naturalSize;
     ConvertToSrgb(picture.image, picture.colourSpace);
     picture.image = Upright(picture.image, picture.orientation);
     if (picture.format == "gif" && !picture.image.hasAlphaChannel()) {
@@ -37,12 +39,36 @@ ViewPicture DecodeViewPicture(const QString &path, QSize fitPane) {
             picture.image = picture.image.convertToFormat(QImage::Format_Indexed8, table,
                                                           Qt::ThresholdDither | Qt::AvoidDither);
     }
-    ViewPicture shown{std::move(picture.image), picture.stamp, {}};
-    const QSize pixels = shown.image.size();
-    const qreal scale = PictureZoom::FitScale(pixels, QSizeF(fitPane));
-    if (!fitPane.isEmpty() && scale < 1)
-        shown.fitted = ScaledViewPicture(shown.image, PictureGeometry(pixels, 1, scale).Shown());
+    ViewPicture shown{std::move(picture.image), picture.stamp, {}, natural};
+    const QSize fitted = FittedSize(natural, fitPane);
+    if (!fitPane.isEmpty() && fitted != natural) {
+        shown.fitted = ScaledViewPicture(shown.image, fitted);
+        if (picture.reduction > 1) shown.image = QImage();  // decoded for the fitted copy alone
+    }
     return shown;
+}
+
+ViewPicture DecodeVisiblePart(const QString &path, QSize visible) {
+    DecodedPicture picture = DecodePicturePart(path, visible);
+    if (picture.image.isNull()) return {};
+    const bool turned = picture.orientation & QImageIOHandler::TransformationRotate90;
+    ConvertToSrgb(picture.image, picture.colourSpace);
+    ViewPicture shown{Upright(picture.image, picture.orientation),
+                      picture.stamp,
+                      {},
+                      turned ? picture.naturalSize.transposed() : picture.naturalSize};
+    shown.part = UprightRect(picture.part, picture.naturalSize, picture.orientation);
+    return shown;
+}
+
+QSize FittedSize(QSize size, QSize pane) {
+    return PictureGeometry(size, 1, PictureZoom::FitScale(size, QSizeF(pane))).Shown();
+}
+
+bool ServesFitPane(const ViewPicture &picture, QSize fitPane) {
+    if (!picture.image.isNull()) return true;
+    return !fitPane.isEmpty() && !picture.fitted.isNull() &&
+           picture.fitted.size() == FittedSize(picture.size, fitPane);
 }
 
 QImage ScaledViewPicture(const QImage &picture, QSize shown) {

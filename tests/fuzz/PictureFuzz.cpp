@@ -32,8 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // quarter when the camera was.
     if (judgement.picture) {
         FUZZ_CHECK(!shown.image.isNull());
-        FUZZ_CHECK(shown.image.size() == judgement.naturalSize ||
-                   shown.image.size() == judgement.naturalSize.transposed());
+        FUZZ_CHECK(shown.image.size() == shown.size);
+        FUZZ_CHECK(shown.size == judgement.naturalSize ||
+                   shown.size == judgement.naturalSize.transposed());
     }
     return 0;
 }

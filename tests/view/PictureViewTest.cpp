@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -717,6 +718,44 @@ TEST(PictureViewAccessibility, NamesThePictureAndItsPlaceOrTheNote) {
     EXPECT_EQ(harness.view().accessibleName(), "b.jpg 第2张，共3张");
     harness.browser().Show(three.folder.path());
     EXPECT_EQ(harness.view().accessibleName(), "此文件夹下无图片");
+}
+
+}  // namespace
+
+namespace {
+
+// Cold, a JPEG larger than the view shows its visible part at once and its whole right after,
+// decoded off the window's thread; a scroll meanwhile shows nothing wrong. Damage below the
+// visible part ends as the whole decode judges it, as without the part.
+TEST(PictureViewFirstPixels, TheVisiblePartFirstThenTheWhole) {
+    TestFolder folder;
+    const QByteArray jpeg = Encode(PatternImage(1600, 1200), "JPG", 90);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {{"Whole", jpeg}, {"CutBelowTheVisiblePart", jpeg.left(jpeg.size() * 2 / 3)}};
+    for (const auto &c : cases) {
+        const QString path = folder.WriteFile(QString::fromUtf8(c.name) + ".jpg", c.bytes);
+        const ViewPicture whole = DecodeViewPicture(path);
+        ViewHarness harness;
+        QSignalSpy filledIn(&harness.browser(), &PictureBrowser::filledIn);
+        harness.browser().Show(path);
+        ASSERT_FALSE(harness.browser().picturePart().isNull()) << c.name;
+        EXPECT_EQ(harness.browser().pictureSize(), QSize(1600, 1200));
+        const QImage first = harness.Grab();
+        EXPECT_EQ(first, whole.image.copy(first.rect())) << c.name;
+        harness.view().horizontalScrollBar()->setValue(1200);  // beyond what is decoded
+        const QImage beyond = harness.Grab();
+        ASSERT_TRUE(filledIn.wait(5000)) << c.name;
+        EXPECT_TRUE(harness.browser().picturePart().isNull());
+        EXPECT_EQ(harness.browser().state(), whole.isNull() ? PictureBrowser::State::Undecodable
+                                                            : PictureBrowser::State::Picture);
+        EXPECT_EQ(harness.browser().picture(), whole.image) << c.name;
+        // Before, no pixel of the picture stood where it did not belong; now they all do.
+        EXPECT_EQ(beyond.pixel(200, 150), beyond.pixel(10, 10)) << c.name;
+        const QImage far = harness.Grab();
+        EXPECT_EQ(far, whole.image.copy(far.rect().translated(1200, 0))) << c.name;
+    }
 }
 
 }  // namespace

@@ -43,19 +43,17 @@ using M = PictureZoom::Mode;
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, PictureZoomTest,
-    ::testing::Values(ZoomCase{"Natural", {}, 1, 1, M::Natural},
-                      ZoomCase{"Fit", {Act::Fit}, 1.0 / 3, 1, M::Fit},
-                      ZoomCase{"FitTwiceIsNatural", {Act::Fit, Act::Fit}, 1, 1, M::Natural},
-                      ZoomCase{"InFromNatural", {Act::In}, 1.5, 1.5, M::Zoomed},
-                      ZoomCase{"OutFromNatural", {Act::Out}, 2.0 / 3, 2.0 / 3, M::Zoomed},
-                      ZoomCase{"InAndOutIsNaturalAgain", {Act::In, Act::Out}, 1, 1, M::Natural},
-                      ZoomCase{"InFromFitTakesTheNextStep", {Act::Fit, Act::In}, 0.5, 0.5,
-                               M::Zoomed},
-                      ZoomCase{"OutFromFit", {Act::Fit, Act::Out}, 0.25, 0.25, M::Zoomed},
-                      ZoomCase{"ActualSizeAfterZoom", {Act::In, Act::In, Act::Actual}, 1, 1,
-                               M::Natural},
-                      ZoomCase{"SmallestStepHolds",
-                               std::vector<Act>(20, Act::Out), 1.0 / 16, 1.0 / 16, M::Zoomed}),
+    ::testing::Values(
+        ZoomCase{"Natural", {}, 1, 1, M::Natural}, ZoomCase{"Fit", {Act::Fit}, 1.0 / 3, 1, M::Fit},
+        ZoomCase{"FitTwiceIsNatural", {Act::Fit, Act::Fit}, 1, 1, M::Natural},
+        ZoomCase{"InFromNatural", {Act::In}, 1.5, 1.5, M::Zoomed},
+        ZoomCase{"OutFromNatural", {Act::Out}, 2.0 / 3, 2.0 / 3, M::Zoomed},
+        ZoomCase{"InAndOutIsNaturalAgain", {Act::In, Act::Out}, 1, 1, M::Natural},
+        ZoomCase{"InFromFitTakesTheNextStep", {Act::Fit, Act::In}, 0.5, 0.5, M::Zoomed},
+        ZoomCase{"OutFromFit", {Act::Fit, Act::Out}, 0.25, 0.25, M::Zoomed},
+        ZoomCase{"ActualSizeAfterZoom", {Act::In, Act::In, Act::Actual}, 1, 1, M::Natural},
+        ZoomCase{"SmallestStepHolds", std::vector<Act>(20, Act::Out), 1.0 / 16, 1.0 / 16,
+                 M::Zoomed}),
     [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace

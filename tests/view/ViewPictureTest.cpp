@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <thread>
 
@@ -461,6 +463,94 @@ TEST(DecodeViewPicture, FiftyMegapixelPhotoLoads) {
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.width(), 8660);
     EXPECT_EQ(image.height(), 5780);
+}
+
+}  // namespace
+
+namespace {
+
+// A smooth photo-like field, so that two ways of scaling it down agree within a few units.
+QImage SmoothField(int width, int height) {
+    QImage field(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            field.setPixel(
+                x, y,
+                qRgb(128 + int(100 * std::sin(x / 90.0)), 128 + int(100 * std::cos(y / 70.0)),
+                     (x + y) * 255 / (width + height)));
+    return field;
+}
+
+int LargestDifference(const QImage &a, const QImage &b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
+                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
+}
+
+// Fitted at half its size or less, a JPEG is decoded smaller by the decoder's DCT scaling and
+// only its fitted copy is kept; it matches the whole picture scaled down.
+TEST(DecodeViewPicture, FittedSmallEnoughDecodesOnlyWhatIsShown) {
+    TestFolder folder;
+    const QByteArray jpeg = Encode(SmoothField(1600, 1200), "JPG", 95);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QSize pane, fitted;
+        bool whole;  // the natural pixels are kept too
+    } cases[] = {
+        {"Quarter", jpeg, {400, 300}, {400, 300}, false},
+        {"TurnedEighth", WithApp1(jpeg, ExifOrientation(6)), {200, 150}, {113, 150}, false},
+        {"MoreThanHalfIsDecodedWhole", jpeg, {1000, 800}, {1000, 750}, true},
+    };
+    for (const auto &c : cases) {
+        const QString path = folder.WriteFile(QString::fromUtf8(c.name) + ".jpg", c.bytes);
+        const ViewPicture fitted = DecodeViewPicture(path, c.pane);
+        const ViewPicture whole = DecodeViewPicture(path);
+        EXPECT_EQ(fitted.size, whole.image.size()) << c.name;
+        ASSERT_EQ(fitted.fitted.size(), c.fitted) << c.name;
+        EXPECT_EQ(!fitted.image.isNull(), c.whole) << c.name;
+        EXPECT_LE(LargestDifference(fitted.fitted, ScaledViewPicture(whole.image, c.fitted)), 6)
+            << c.name;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The visible part alone gives the pixels the whole decode gives there, turned as the camera
+// meant the picture; a picture smaller than the part, or mostly visible anyway, is left whole.
+TEST(DecodeVisiblePart, MatchesTheWholeDecodePixelForPixel) {
+    TestFolder folder;
+    const QByteArray jpeg = Encode(SmoothField(1600, 1200), "JPG", 90);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QSize visible;
+        bool part;
+    } cases[] = {
+        {"TopLeft", jpeg, {400, 300}, true},
+        {"Turned", WithApp1(jpeg, ExifOrientation(6)), {500, 300}, true},
+        {"Mirrored", WithApp1(jpeg, ExifOrientation(2)), {333, 250}, true},
+        {"MostlyVisible", jpeg, {1500, 1000}, false},
+    };
+    for (const auto &c : cases) {
+        const QString path = folder.WriteFile(QString::fromUtf8(c.name) + ".jpg", c.bytes);
+        const ViewPicture part = DecodeVisiblePart(path, c.visible);
+        ASSERT_EQ(!part.isNull(), c.part) << c.name;
+        if (!c.part) continue;
+        const QImage whole = DecodeViewPicture(path).image;
+        EXPECT_EQ(part.size, whole.size()) << c.name;
+        EXPECT_TRUE(part.part.contains(QRect(QPoint(0, 0), c.visible))) << c.name;
+        EXPECT_EQ(part.image.size(), part.part.size()) << c.name;
+        EXPECT_EQ(LargestDifference(part.image, whole.copy(part.part)), 0) << c.name;
+        EXPECT_EQ(part.image.format(), whole.format()) << c.name;
+    }
 }
 
 }  // namespace
