@@ -209,6 +209,7 @@ const QImage &PictureView::FittedPicture(QSize shown) {
     if (ready.size() == shown) return ready;
     // From the whole picture, or, until it is decoded again for this pane, the fitted copy.
     const QImage &source = browser_.picture().isNull() ? ready : browser_.picture();
+    if (source.isNull()) return source;  // the last picture is gone, the next not yet there
     if (fitted_.isNull() || fittedFrom_ != source.cacheKey() || fitted_.size() != shown) {
         fitted_ = ScaledViewPicture(source, shown);
         fittedFrom_ = source.cacheKey();
