@@ -102,9 +102,9 @@ void WritePhoto(const QString &path, QRgb colour) {
         auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
         for (int x = 0; x < kWidth; ++x) {
             const int grain = int(random.bounded(9u)) - 4;
-            line[x] = qRgb(qBound(0, qRed(colour) + grain, 255),
-                           qBound(0, qGreen(colour) + grain, 255),
-                           qBound(0, qBlue(colour) + grain, 255));
+            line[x] =
+                qRgb(qBound(0, qRed(colour) + grain, 255), qBound(0, qGreen(colour) + grain, 255),
+                     qBound(0, qBlue(colour) + grain, 255));
         }
     }
     photo.save(path, "JPG", 90);
@@ -223,9 +223,8 @@ int main(int argc, char **argv) {
     }
     QFile settings(work.filePath("config/t.ini"));
     settings.open(QIODevice::WriteOnly);
-    settings.write(QStringLiteral("[config]\npath=%1\nreadDoc=1\nisLink=1\nisKnown=1\n")
-                       .arg(root)
-                       .toUtf8());
+    settings.write(
+        QStringLiteral("[config]\npath=%1\nreadDoc=1\nisLink=1\nisKnown=1\n").arg(root).toUtf8());
     settings.close();
 
     std::vector<Figures> figures(programs.size());
@@ -236,9 +235,10 @@ int main(int argc, char **argv) {
                 return 1;
             }
     for (int i = 0; i < programs.size(); ++i)
-        std::printf("%s: step to the next picture %.1f ms, folder selection to its picture %.1f ms "
-                    "(medians of %zu and %zu; %d missed)\n",
-                    qPrintable(programs[i]), Median(figures[i].steps), Median(figures[i].cold),
-                    figures[i].steps.size(), figures[i].cold.size(), figures[i].missed);
+        std::printf(
+            "%s: step to the next picture %.1f ms, folder selection to its picture %.1f ms "
+            "(medians of %zu and %zu; %d missed)\n",
+            qPrintable(programs[i]), Median(figures[i].steps), Median(figures[i].cold),
+            figures[i].steps.size(), figures[i].cold.size(), figures[i].missed);
     return 0;
 }
