@@ -77,10 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
                      {false, 0, 400, 4}, {false, 0, 300, 3},
                      {{{200, 10}, L}, {{201, 10}, R}, {{399, 299}, R}, {{10, 300}, N}},
                      {0, 0}, {0, 0}},
-        GeometryCase{"FittedAtTwo", 2, 1.0 / 3, {}, {2400, 1800}, {400, 300}, {400, 300},
-                     {false, 0, 800, 8}, {false, 0, 600, 6},
-                     {{{200, 10}, L}, {{201, 10}, R}, {{10, 300}, N}},
-                     {0, 0}, {0, 0}},
         // Zoomed in twice: the halves and the bars are those of the larger picture.
         GeometryCase{"ZoomedInTwice", 1, 2, {}, {300, 100}, {400, 300}, {600, 200},
                      {true, 200, 400, 6}, {false, 0, 300, 2},
