@@ -28,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(IsAcceptablePictureSize(shown.image.size()));
         FUZZ_CHECK(shown.image.sizeInBytes() <= kMaxDecodedPictureBytes);
     }
+    // The part shown first lies inside the picture, and a fitted decode knows its natural size.
+    const ViewPicture part = DecodeVisiblePart(picturePath, QSize(40, 30));
+    if (!part.isNull()) {
+        FUZZ_CHECK(part.image.size() == part.part.size());
+        FUZZ_CHECK(QRect(QPoint(0, 0), part.size).contains(part.part));
+    }
+    const ViewPicture fitted = DecodeViewPicture(picturePath, QSize(40, 30));
+    if (!fitted.isNull() && !shown.isNull()) FUZZ_CHECK(fitted.size == shown.size);
     // Whatever the download keeps, the view shows, at the size the download judged, turned a
     // quarter when the camera was.
     if (judgement.picture) {
