@@ -252,11 +252,13 @@ void PictureView::Layout() {
             horizontal->setPageStep(across.page);
             vertical->setPageStep(down.page);
         }
+        const bool wereNeeded[] = {horizontal->maximum() > 0, vertical->maximum() > 0};
         horizontal->setValue(0);
         vertical->setValue(0);
         vertical->setRange(0, down.maximum);
         horizontal->setRange(0, across.maximum);
-        ShowBarsNow();
+        // Only a bar that comes or goes changes the pane; relaying it out repaints the window.
+        if (wereNeeded[0] != across.shown || wereNeeded[1] != down.shown) ShowBarsNow();
         if (!layoutAgain_) break;
     }
     inLayout_ = false;
