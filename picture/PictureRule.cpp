@@ -104,6 +104,15 @@ QImageIOHandler::Transformations TransformationOf(int exifOrientation) {
                                                         : T::TransformationNone;
 }
 
+// What the header of the JPEG in `bytes` says about showing it: its orientation and colours.
+void ReadShowingHints(const QByteArray &bytes, DecodedPicture *picture) {
+    const JpegMetadata metadata =
+        ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    picture->orientation = TransformationOf(metadata.orientation);
+    if (!metadata.iccProfile.isEmpty())
+        picture->colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
+}
+
 // A colour JPEG at its natural size, decoded straight into 32-bit pixels, with what its header
 // says about showing it; a null image when the file is none or does not decode that way, which
 // leaves it to Qt's reader.
@@ -113,15 +122,9 @@ void DecodeColourJpeg(int fd, qint64 size, QSize fitBox, QSize *announced,
     ColourJpeg jpeg(bytes);
     *announced = jpeg.size();
     if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return;
-    const JpegMetadata metadata =
-        ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
-    picture->orientation = TransformationOf(metadata.orientation);
-    const bool turned = picture->orientation & QImageIOHandler::TransformationRotate90;
-    picture->reduction = ReductionToFit(turned ? jpeg.size().transposed() : jpeg.size(), fitBox);
+    ReadShowingHints(bytes, picture);
+    picture->reduction = ReductionToFit(UprightSize(jpeg.size(), picture->orientation), fitBox);
     picture->image = jpeg.Decode(picture->reduction);
-    if (picture->image.isNull()) return;
-    if (!metadata.iccProfile.isEmpty())
-        picture->colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
 }
 
 QByteArray ReadHead(int fd, qint64 size) {
@@ -227,25 +230,20 @@ DecodedPicture DecodePicturePart(const QString &path, QSize shownBox) {
     const QByteArray bytes = ReadWhole(opened.get(), stamp.size);
     const ColourJpeg jpeg(bytes);
     if (!jpeg.recognised() || !IsAcceptablePictureSize(jpeg.size())) return picture;
-    const JpegMetadata metadata =
-        ReadJpegMetadata(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
-    const QImageIOHandler::Transformations orientation = TransformationOf(metadata.orientation);
+    ReadShowingHints(bytes, &picture);
     const QSize stored = jpeg.size();
-    const QSize upright =
-        orientation & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
+    const QSize upright = UprightSize(stored, picture.orientation);
     const QRect shown(QPoint(0, 0), upright.boundedTo(shownBox));
     if (qint64(shown.width()) * shown.height() * 2 > qint64(upright.width()) * upright.height())
-        return picture;
-    const JpegRegion region = DecodeJpegRegion(bytes, StoredRect(shown, stored, orientation));
-    if (region.image.isNull()) return picture;
+        return {};
+    const JpegRegion region =
+        DecodeJpegRegion(bytes, StoredRect(shown, stored, picture.orientation));
+    if (region.image.isNull()) return {};
     picture.image = region.image;
     picture.part = region.region;
     picture.naturalSize = stored;
     picture.format = "jpeg";
     picture.stamp = stamp;
-    picture.orientation = orientation;
-    if (!metadata.iccProfile.isEmpty())
-        picture.colourSpace = QColorSpace::fromIccProfile(metadata.iccProfile);
     return picture;
 }
 

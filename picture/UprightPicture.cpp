@@ -14,28 +14,6 @@ struct SourceWalk {
     qptrdiff base, across, down;
 };
 
-SourceWalk WalkFor(const QImage &stored, QImageIOHandler::Transformations orientation) {
-    const bool turn = orientation & QImageIOHandler::TransformationRotate90;
-    const bool mirror = orientation & QImageIOHandler::TransformationMirror;
-    const bool flip = orientation & QImageIOHandler::TransformationFlip;
-    const int width = stored.width(), height = stored.height();
-    const qptrdiff pixel = stored.depth() / 8, line = stored.bytesPerLine();
-    const auto offset = [&](int x, int y) {
-        // A quarter turn clockwise reads the stored picture's columns from the bottom up.
-        int sx = turn ? y : x, sy = turn ? height - 1 - x : y;
-        if (mirror) sx = width - 1 - sx;
-        if (flip) sy = height - 1 - sy;
-        return sy * line + sx * pixel;
-    };
-    return {offset(0, 0), offset(1, 0) - offset(0, 0), offset(0, 1) - offset(0, 0)};
-}
-
-// The pixels from one corner pixel to the opposite one, whichever corners they are.
-QRect Spanning(QPoint a, QPoint b) {
-    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
-}
-
 // The stored pixel that shows at (x, y).
 QPoint StoredPoint(QPoint shown, QSize stored, QImageIOHandler::Transformations orientation) {
     const bool turn = orientation & QImageIOHandler::TransformationRotate90;
@@ -44,6 +22,21 @@ QPoint StoredPoint(QPoint shown, QSize stored, QImageIOHandler::Transformations 
     if (orientation & QImageIOHandler::TransformationMirror) sx = stored.width() - 1 - sx;
     if (orientation & QImageIOHandler::TransformationFlip) sy = stored.height() - 1 - sy;
     return QPoint(sx, sy);
+}
+
+SourceWalk WalkFor(const QImage &stored, QImageIOHandler::Transformations orientation) {
+    const qptrdiff pixel = stored.depth() / 8, line = stored.bytesPerLine();
+    const auto offset = [&](int x, int y) {
+        const QPoint from = StoredPoint(QPoint(x, y), stored.size(), orientation);
+        return from.y() * line + from.x() * pixel;
+    };
+    return {offset(0, 0), offset(1, 0) - offset(0, 0), offset(0, 1) - offset(0, 0)};
+}
+
+// The pixels from one corner pixel to the opposite one, whichever corners they are.
+QRect Spanning(QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
 // Where the stored pixel (x, y) shows.
@@ -101,8 +94,7 @@ QImage Upright(const QImage &stored, QImageIOHandler::Transformations orientatio
             shown = shown.transformed(QTransform().rotate(90));
         return shown;
     }
-    const bool turn = orientation & QImageIOHandler::TransformationRotate90;
-    QImage shown(turn ? stored.size().transposed() : stored.size(), stored.format());
+    QImage shown(UprightSize(stored.size(), orientation), stored.format());
     if (shown.isNull()) return {};
     shown.setColorTable(stored.colorTable());
     shown.setColorSpace(stored.colorSpace());
@@ -124,4 +116,8 @@ QRect StoredRect(QRect shownRect, QSize stored, QImageIOHandler::Transformations
     if (shownRect.isEmpty()) return {};
     return Spanning(StoredPoint(shownRect.topLeft(), stored, orientation),
                     StoredPoint(shownRect.bottomRight(), stored, orientation));
+}
+
+QSize UprightSize(QSize stored, QImageIOHandler::Transformations orientation) {
+    return orientation & QImageIOHandler::TransformationRotate90 ? stored.transposed() : stored;
 }

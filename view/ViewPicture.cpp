@@ -27,8 +27,7 @@ void ConvertToSrgb(QImage &image, const QColorSpace &colourSpace) {
 ViewPicture DecodeViewPicture(const QString &path, QSize fitPane) {
     DecodedPicture picture = DecodePictureFile(path, DecodeScale::Natural, fitPane);
     if (picture.image.isNull()) return {};
-    const bool turned = picture.orientation & QImageIOHandler::TransformationRotate90;
-    const QSize natural = turned ? picture.naturalSize.transposed() : picture.naturalSize;
+    const QSize natural = UprightSize(picture.naturalSize, picture.orientation);
     ConvertToSrgb(picture.image, picture.colourSpace);
     picture.image = Upright(picture.image, picture.orientation);
     if (picture.format == "gif" && !picture.image.hasAlphaChannel()) {
@@ -51,12 +50,11 @@ ViewPicture DecodeViewPicture(const QString &path, QSize fitPane) {
 ViewPicture DecodeVisiblePart(const QString &path, QSize visible) {
     DecodedPicture picture = DecodePicturePart(path, visible);
     if (picture.image.isNull()) return {};
-    const bool turned = picture.orientation & QImageIOHandler::TransformationRotate90;
     ConvertToSrgb(picture.image, picture.colourSpace);
     ViewPicture shown{Upright(picture.image, picture.orientation),
                       picture.stamp,
                       {},
-                      turned ? picture.naturalSize.transposed() : picture.naturalSize};
+                      UprightSize(picture.naturalSize, picture.orientation)};
     shown.part = UprightRect(picture.part, picture.naturalSize, picture.orientation);
     return shown;
 }
