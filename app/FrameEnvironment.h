@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 
 #include "download/DownloadSession.h"
@@ -18,6 +19,8 @@ struct FrameEnvironment {
     Prompter *prompter = nullptr;
     SettingsStore settings;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // From the start to the silent version check.
+    std::chrono::milliseconds updateCheckDelay{20000};
     std::function<void()> openHelp;
     std::function<QString()> programPath;
     std::function<QString()> desktopFolder;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include <algorithm>
 
 #include "app/FirstRunPrompts.h"
+#include "app/FolderController.h"
 #include "app/NoticeDialog.h"
 #include "app/ProportionalSplitter.h"
 #include "download/DownloadSession.h"
@@ -22,9 +24,8 @@
 #include "platform/Prompter.h"
 #include "resources/FrameResources.h"
 #include "service/PictureList.h"
-#include "tree/DownloadFolderChoice.h"
-#include "tree/FolderCommands.h"
-#include "tree/FolderTree.h"
+#include "tree/FolderTreeModel.h"
+#include "tree/FolderTreeView.h"
 #include "update/HandOver.h"
 #include "update/UpdateCheck.h"
 #include "view/PictureBrowser.h"
@@ -37,7 +38,6 @@ constexpr int kToolbarButtonWidth = 46;
 constexpr int kToolbarLeadingSeparator = 4;
 constexpr int kProgressBarLeft = 100;  // the status text keeps the part's first 100 pixels
 constexpr std::chrono::milliseconds kProgressInterval(2000);
-constexpr int kUpdateCheckDelayMs = 20000;
 constexpr char kContactAddress[] = "lumora@lumora.local";
 
 QAction *CommandAction(const QString &text, Command command, QObject *parent) {
@@ -84,32 +84,25 @@ bool MainFrame::Create() {
     RunFirstRunPrompts(this, env_);
     // A missing download root must be chosen before anything goes on.
     const bool rootChosen = !PathExists(StoredDownloadRoot());
-    if (rootChosen) ChooseDownloadFolder(true);
+    if (rootChosen) folderCommands_->ChooseDownloadFolder(true);
 
     updateCheck_ = new UpdateCheck(*env_.prompter, env_.updateServices, this);
     updateCheck_->SetCallRunner(
         [this](const std::function<void()> &call) { return RunHoldingInput(call); });
     updateTimer_ = new QTimer(this);
-    updateTimer_->setInterval(kUpdateCheckDelayMs);
+    updateTimer_->setInterval(env_.updateCheckDelay);
     connect(updateTimer_, &QTimer::timeout, this, &MainFrame::CheckVersionSilently);
     updateTimer_->start();
 
     // A root chosen just now stays for the whole run, even when its setting could not be written.
-    if (!rootChosen) tree_->SetDownloadRoot(StoredDownloadRoot());
-    tree_->RefreshFolderNode(nullptr, QString());
-    tree_->setCurrentItem(tree_->RootNode());
-    browser_->Show(state_.downloadRoot);
+    if (!rootChosen) folderCommands_->ShowRoot(StoredDownloadRoot());
+    browser_->Show(folders_->root());
 
     ApplyTipsSetting();
     return true;
 }
 
 QString MainFrame::StoredDownloadRoot() const { return ::StoredDownloadRoot(env_.settings); }
-
-void MainFrame::ChooseDownloadFolder(bool mustChoose) {
-    ::ChooseDownloadFolder(mustChoose, *tree_, {*env_.prompter, env_.settings, env_.storageKind},
-                           this);
-}
 
 void MainFrame::Tell(const QString &text) { env_.prompter->Tell(this, text); }
 
@@ -142,6 +135,7 @@ void MainFrame::BuildToolbar() {
 void MainFrame::BuildStatusBar() {
     statusPart_ = new QWidget;
     statusText_ = new QLabel(statusPart_);
+    statusText_->setObjectName(QStringLiteral("statusText"));
     statusText_->setContentsMargins(2, 0, 2, 0);
     auto *layout = new QVBoxLayout(statusPart_);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -181,26 +175,35 @@ void MainFrame::EndMenuPrompt() {
 
 void MainFrame::BuildPanes() {
     splitter_ = new ProportionalSplitter(kInitialSplitProportion, this);
-    tree_ = new FolderTree(state_);
+    folders_ = new FolderTreeModel(this);
+    folderSelection_ = new QItemSelectionModel(folders_, this);
+    tree_ = new FolderTreeView;
+    tree_->SetFolderModel(folders_);
+    tree_->setSelectionModel(folderSelection_);
     treePane_ = TitledPane(QStringLiteral("图片文件夹"), tree_);
     browser_ = new PictureBrowser(this);
     view_ = new PictureView(*browser_, *env_.prompter);
+    view_->setObjectName(QStringLiteral("pictureView"));
     splitter_->addWidget(treePane_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
 
-    // A selected folder shows in the view; a group step moves the tree's selection along; the
-    // view's root and its pictures decoded ahead follow the tree.
-    connect(tree_, &FolderTree::folderSelected, browser_, &PictureBrowser::ShowFolder);
-    connect(browser_, &PictureBrowser::groupEntered, tree_, &FolderTree::SelectSibling);
-    connect(tree_, &FolderTree::refreshing, browser_, &PictureBrowser::Forget);
-    connect(tree_, &FolderTree::downloadRootChanged, browser_, &PictureBrowser::SetRoot);
+    // The folder commands follow the tree's selection and the browser's group steps; the widgets
+    // tell them what was clicked.
+    folderCommands_ = new FolderController(*folders_, *folderSelection_, *browser_,
+                                           {*env_.prompter, env_.settings, env_.storageKind,
+                                            [this] { return download_ && download_->isRunning(); }},
+                                           this);
+    folderCommands_->SetOwners(this, view_);
+    connect(tree_, &FolderTreeView::popupCommandChosen, folderCommands_,
+            &FolderController::RunPopupCommand);
+    connect(view_, &PictureView::deleteRequested, folderCommands_,
+            [this] { folderCommands_->Run(Command::DeletePicture); });
     connect(browser_, &PictureBrowser::shown, this, [this] {
         setWindowTitle(browser_->Caption());
         MenuAction(Command::DeletePicture)->setEnabled(IsPicturePath(browser_->path()));
     });
-    tree_->SetCommandRouter([this](Command command) { RouteCommand(command); });
 }
 
 void MainFrame::BuildMenu() {
@@ -225,16 +228,11 @@ void MainFrame::BuildMenu() {
                 action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
                 view_->addAction(action);
             }
-            connect(action, &QAction::triggered, this, [this, action, command = item.command] {
-                // The handlers own the check marks: undo Qt's own toggle first.
-                if (action->isCheckable()) action->setChecked(!action->isChecked());
-                RouteCommand(command);
-            });
+            // The handlers set the check marks from the state they change.
+            connect(action, &QAction::triggered, this,
+                    [this, command = item.command] { RouteCommand(command); });
             menu->addAction(action);
             menuActions_[item.command] = action;
-            if (item.command == Command::ToggleTreePane)  // the command state shows on opening
-                connect(menu, &QMenu::aboutToShow, this,
-                        [this, action] { action->setChecked(treePaneChecked_); });
         }
     }
     MenuAction(Command::ToggleTreePane)->setChecked(true);
@@ -251,17 +249,16 @@ void MainFrame::BuildRoutingTable() {
     routes_[Command::Exit] = [this] { Exit(); };
     routes_[Command::About] = [this] { ShowAbout(); };
     routes_[Command::ToggleTreePane] = [this] { ToggleTreePane(); };
-    routes_[Command::DeletePicture] = [this] { view_->DeleteShownPicture(); };
+    for (const Command command : {Command::DeletePicture, Command::ChooseDownloadFolder,
+                                  Command::RefreshTreeFolder, Command::DeleteFolder})
+        routes_[command] = [this, command] { folderCommands_->Run(command); };
     routes_[Command::Help] = [this] { OpenHelp(); };
     routes_[Command::ToggleTips] = [this] { ToggleTips(); };
-    routes_[Command::ChooseDownloadFolder] = [this] { ChooseDownloadFolder(false); };
-    routes_[Command::RefreshTreeFolder] = [this] { RefreshSelectedFolder(*tree_); };
-    for (const Command command : {Command::DeleteFolder, Command::DeleteTreeFolder})
-        routes_[command] = [this, command] {
-            DeleteFolder(command, *tree_, *env_.prompter, this, download_->isRunning());
-        };
     routes_[Command::Download] = [this] { StartDownload(); };
-    routes_[Command::FitToWindow] = [this] { view_->ToggleFit(); };
+    routes_[Command::FitToWindow] = [this] {
+        view_->ToggleFit();
+        MenuAction(Command::FitToWindow)->setChecked(browser_->zoom().fitting());
+    };
     routes_[Command::ZoomIn] = [this] { view_->ZoomIn(); };
     routes_[Command::ZoomOut] = [this] { view_->ZoomOut(); };
     routes_[Command::ActualSize] = [this] { view_->ShowActualSize(); };
@@ -285,10 +282,6 @@ void MainFrame::SetStatusText(const QString &text) {
 }
 
 QString MainFrame::StatusText() const { return statusText_->text(); }
-
-void MainFrame::RefreshCommandStates() {
-    MenuAction(Command::ToggleTreePane)->setChecked(treePaneChecked_);
-}
 
 void MainFrame::ApplyTipsSetting() {
     const bool tipsOn =
@@ -357,9 +350,8 @@ void MainFrame::ToggleFullScreen() {
 }
 
 void MainFrame::ToggleTips() {
-    QAction *tips = MenuAction(Command::ToggleTips);
-    const bool turnOn = !tips->isChecked();
-    tips->setChecked(turnOn);
+    const bool turnOn = !view_->tipsShown();
+    MenuAction(Command::ToggleTips)->setChecked(turnOn);
     view_->SetTipsShown(turnOn);
     env_.settings.WriteSetting(QStringLiteral("showTip"),
                                turnOn ? QStringLiteral("1") : QStringLiteral("0"));
@@ -378,7 +370,7 @@ void MainFrame::WireDownload() {
     connect(download_, &DownloadSession::dateFolderReady, this,
             [this](const QString &dateFolder, bool created) {
                 MenuAction(Command::Download)->setEnabled(false);
-                tree_->ShowDownloadFolder(dateFolder, created);
+                folderCommands_->ShowDownloadFolder(dateFolder, created);
             });
     connect(download_, &DownloadSession::progressed, this, &MainFrame::ShowDownloadProgress);
     connect(download_, &DownloadSession::finished, this, &MainFrame::EndDownload);
@@ -391,7 +383,7 @@ void MainFrame::StartDownload() {
     }
     if (env_.settings.ReadSetting(QStringLiteral("isKnown"), 2).isEmpty())
         ShowNoticeDialog(*env_.prompter, env_.settings, this);
-    const DownloadSession::Start start = download_->Begin(state_.downloadRoot, env_.now().date());
+    const DownloadSession::Start start = download_->Begin(folders_->root(), env_.now().date());
     if (closedDuringCall_) return;
     switch (start) {
         case DownloadSession::Start::Started:
@@ -420,7 +412,7 @@ void MainFrame::StartDownload() {
 }
 
 void MainFrame::ShowDownloadProgress(const ProgressReading &reading, bool newFolders) {
-    if (newFolders) tree_->RefreshDownloadFolder();
+    if (newFolders) folderCommands_->RefreshDownloadFolder();
     SetStatusText(QStringLiteral("%1张/%2张").arg(reading.reached).arg(reading.batchSize));
     // Out-of-range positions are clamped to the bar's range, not ignored.
     progressBar_->setValue(
@@ -428,7 +420,7 @@ void MainFrame::ShowDownloadProgress(const ProgressReading &reading, bool newFol
 }
 
 void MainFrame::EndDownload(const ProgressReading &reading, const SaveReport &report) {
-    tree_->RefreshDownloadFolder();
+    folderCommands_->RefreshDownloadFolder();
     progressBar_->setValue(reading.batchSize);
     SetStatusText(QStringLiteral("下载完毕"));
     MenuAction(Command::Download)->setEnabled(true);

@@ -8,14 +8,16 @@
 #include "app/FrameEnvironment.h"
 #include "app/HeldInput.h"
 #include "resources/Commands.h"
-#include "tree/FrameState.h"
 
 class DownloadSession;
-class FolderTree;
+class FolderController;
+class FolderTreeModel;
+class FolderTreeView;
 class PictureBrowser;
 class PictureView;
 class ProportionalSplitter;
 class QLabel;
+class QItemSelectionModel;
 class QProgressBar;
 class QTimer;
 class QToolBar;
@@ -24,8 +26,9 @@ struct ProgressReading;
 struct SaveReport;
 
 // The main window: menu, toolbar, status bar, the folder tree beside the picture view. It owns
-// the models (the picture browser, the download session, the update check), wires them to the
-// widgets, and routes every command to the part of the program that handles it.
+// the models (the folder tree, the picture browser, the download session, the update check) and
+// the folder commands between them, wires them to the widgets, and routes every command to the
+// part of the program that handles it. Command states follow the models' signals.
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,22 +47,11 @@ public:
     // The status text, repainted at once.
     void SetStatusText(const QString &text);
     QString StatusText() const;
-    // The status bar's first part, and the progress bar a download put on it (null before).
-    QWidget *StatusPart() const { return statusPart_; }
-    QProgressBar *DownloadProgressBar() const { return progressBar_; }
 
-    // The idle step, run once per idle period of the event loop.
-    void RefreshCommandStates();
-
-    FrameState &state() { return state_; }
-    FolderTree *tree() const { return tree_; }
+    FolderTreeModel &folders() const { return *folders_; }
     PictureBrowser &browser() const { return *browser_; }
-    PictureView *view() const { return view_; }
     DownloadSession &download() const { return *download_; }
     UpdateCheck &updateCheck() const { return *updateCheck_; }
-    ProportionalSplitter *splitter() const { return splitter_; }
-    QToolBar *toolbar() const { return toolbar_; }
-    QTimer *updateTimer() const { return updateTimer_; }
 
 signals:
     // The window was closed; the program ends with exit code 1.
@@ -84,7 +76,6 @@ private:
     void EndMenuPrompt();
     // The "path" setting, without a trailing "/".
     QString StoredDownloadRoot() const;
-    void ChooseDownloadFolder(bool mustChoose);
     void Tell(const QString &text);
 
     void Exit();
@@ -104,7 +95,6 @@ private:
     bool RunHoldingInput(const std::function<void()> &call);
 
     FrameEnvironment env_;
-    FrameState state_;
     std::map<Command, std::function<void()>> routes_;
     std::map<Command, QAction *> menuActions_;
     QToolBar *toolbar_ = nullptr;
@@ -115,13 +105,16 @@ private:
     int openMenus_ = 0;
     ProportionalSplitter *splitter_ = nullptr;
     QWidget *treePane_ = nullptr;
-    FolderTree *tree_ = nullptr;
+    FolderTreeModel *folders_ = nullptr;
+    QItemSelectionModel *folderSelection_ = nullptr;
+    FolderTreeView *tree_ = nullptr;
     PictureBrowser *browser_ = nullptr;
+    FolderController *folderCommands_ = nullptr;
     PictureView *view_ = nullptr;
     DownloadSession *download_ = nullptr;
     UpdateCheck *updateCheck_ = nullptr;
     QTimer *updateTimer_ = nullptr;
-    bool treePaneChecked_ = true;  // the command state of the tree-pane item
+    bool treePaneChecked_ = true;  // the tree pane is asked for (full screen hides it anyway)
     bool fullScreen_ = false;
     bool maximizedBeforeFullScreen_ = false;
     QAction *leaveFullScreen_ = nullptr;  // Escape, while the picture fills the screen

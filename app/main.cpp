@@ -1,6 +1,5 @@
 #include <curl/curl.h>
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QLoggingCategory>
 #include <optional>
@@ -34,8 +33,6 @@ int main(int argc, char *argv[]) {
     AcceleratorFilter accelerators(&frame);
     app.installEventFilter(&accelerators);
     QObject::connect(&frame, &MainFrame::closed, &app, [] { QCoreApplication::exit(1); });
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &frame, &MainFrame::RefreshCommandStates);
     CloseOnTerminationSignal(&frame);
 
     if (!frame.Create()) {

@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QRandomGenerator>
@@ -39,10 +40,11 @@
 #include <memory>
 #include <vector>
 
+#include "app/FolderController.h"
 #include "platform/DirectoryListing.h"
+#include "platform/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
-#include "tree/FolderTree.h"
-#include "tree/FrameState.h"
+#include "tree/FolderTreeModel.h"
 #include "view/PictureBrowser.h"
 #include "view/PictureFiles.h"
 #include "view/PictureView.h"
@@ -71,7 +73,8 @@ struct Bench {
     QString firstGroup, lastGroup;  // the photos of two sibling folders, in listing order
     PictureBrowser *browser = nullptr;
     PictureView *view = nullptr;
-    FolderTree *tree = nullptr;
+    FolderTreeModel *folders = nullptr;
+    QItemSelectionModel *selection = nullptr;
     QString few, many;  // folders of kFewPictures and kManyPictures small pictures, "p <n>.jpg"
     std::vector<double> load, turbo, step, groupRight, groupLeft;  // seconds per sample
     std::vector<double> stepFew, stepMany;
@@ -194,15 +197,16 @@ BENCHMARK(BM_TurboJpegDecodeTagged)
     ->Iterations(2)
     ->Repetitions(kRounds);
 
-// Shows `from` (through the tree when it selects `node`), waits until its click targets are
-// decoded ahead, then times `step` and checks that `to` is shown.
+// Shows `from` (through the tree when it selects the folder `node`), waits until its click
+// targets are decoded ahead, then times `step` and checks that `to` is shown.
 template <typename Step>
-void RunStep(benchmark::State &state, std::vector<double> &samples, QTreeWidgetItem *node,
+void RunStep(benchmark::State &state, std::vector<double> &samples, const QString &node,
              const QString &from, const QString &to, Step step) {
     for (auto _ : state) {
         state.PauseTiming();
-        if (node)
-            g.tree->setCurrentItem(node);
+        if (!node.isEmpty())
+            g.selection->setCurrentIndex(g.folders->IndexOf(node),
+                                         QItemSelectionModel::ClearAndSelect);
         else
             g.browser->Show(from);
         g.browser->preloader().WaitIdle();
@@ -228,7 +232,7 @@ void Click(const QPoint &global) {
 void ClickAt(double x) { Click(g.view->mapToGlobal(QPoint(int(g.view->width() * x), 20))); }
 
 void BM_StepOntoPreloaded(benchmark::State &state) {
-    RunStep(state, g.step, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
+    RunStep(state, g.step, QString(), g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
 }
 BENCHMARK(BM_StepOntoPreloaded)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
@@ -236,7 +240,7 @@ void BM_StepOntoPreloadedFitted(benchmark::State &state) {
     g.browser->zoom().ToggleFit();
     g.browser->preloader().WaitIdle();
     g.browser->Forget();  // what was decoded before the fit is made ready again for it
-    RunStep(state, g.stepFitted, nullptr, g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
+    RunStep(state, g.stepFitted, QString(), g.neighbour, g.photo, [] { g.browser->Show(g.photo); });
     g.browser->zoom().ShowActualSize();
 }
 BENCHMARK(BM_StepOntoPreloadedFitted)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
@@ -301,13 +305,13 @@ BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitio
 // Each step drops the far neighbour, decoded again untimed before the next: a fixed count of
 // steps keeps the run short.
 void BM_StepOntoRotated(benchmark::State &state) {
-    RunStep(state, g.stepRotated, nullptr, g.plainBeside, g.rotated,
+    RunStep(state, g.stepRotated, QString(), g.plainBeside, g.rotated,
             [] { g.browser->Show(g.rotated); });
 }
 BENCHMARK(BM_StepOntoRotated)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(kRounds);
 
 void BM_StepOntoPlainUpright(benchmark::State &state) {
-    RunStep(state, g.stepPlainUpright, nullptr, g.plainMiddle, g.plainUpright,
+    RunStep(state, g.stepPlainUpright, QString(), g.plainMiddle, g.plainUpright,
             [] { g.browser->Show(g.plainUpright); });
 }
 BENCHMARK(BM_StepOntoPlainUpright)
@@ -316,7 +320,7 @@ BENCHMARK(BM_StepOntoPlainUpright)
     ->Repetitions(kRounds);
 
 void BM_StepOntoPlainLast(benchmark::State &state) {
-    RunStep(state, g.stepPlainLast, nullptr, g.plainMiddle, g.plainLast,
+    RunStep(state, g.stepPlainLast, QString(), g.plainMiddle, g.plainLast,
             [] { g.browser->Show(g.plainLast); });
 }
 BENCHMARK(BM_StepOntoPlainLast)
@@ -325,7 +329,7 @@ BENCHMARK(BM_StepOntoPlainLast)
     ->Repetitions(kRounds);
 
 void BM_StepOntoTagged(benchmark::State &state) {
-    RunStep(state, g.stepTagged, nullptr, g.plainBeside, g.tagged,
+    RunStep(state, g.stepTagged, QString(), g.plainBeside, g.tagged,
             [] { g.browser->Show(g.tagged); });
 }
 BENCHMARK(BM_StepOntoTagged)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(kRounds);
@@ -335,7 +339,8 @@ void StepInFolder(benchmark::State &state, std::vector<double> &samples, const Q
                   int count) {
     const QString from = folder + QStringLiteral("/p %1.jpg").arg(count / 2);
     const QString to = folder + QStringLiteral("/p %1.jpg").arg(count / 2 + 1);
-    RunStep(state, samples, nullptr, from, to, [] { Click(g.view->mapToGlobal(QPoint(300, 20))); });
+    RunStep(state, samples, QString(), from, to,
+            [] { Click(g.view->mapToGlobal(QPoint(300, 20))); });
 }
 
 void BM_StepInFewPictures(benchmark::State &state) {
@@ -349,13 +354,13 @@ void BM_StepInManyPictures(benchmark::State &state) {
 BENCHMARK(BM_StepInManyPictures)->Unit(benchmark::kMicrosecond)->Repetitions(kRounds);
 
 void BM_GroupStepRight(benchmark::State &state) {
-    RunStep(state, g.groupRight, g.tree->FindNode(FolderOf(g.firstGroup)), g.firstGroup,
-            g.lastGroup, [] { ClickAt(0.75); });
+    RunStep(state, g.groupRight, FolderOf(g.firstGroup), g.firstGroup, g.lastGroup,
+            [] { ClickAt(0.75); });
 }
 BENCHMARK(BM_GroupStepRight)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
 
 void BM_GroupStepLeft(benchmark::State &state) {
-    RunStep(state, g.groupLeft, g.tree->FindNode(FolderOf(g.lastGroup)), g.lastGroup, g.firstGroup,
+    RunStep(state, g.groupLeft, FolderOf(g.lastGroup), g.lastGroup, g.firstGroup,
             [] { ClickAt(0.25); });
 }
 BENCHMARK(BM_GroupStepLeft)->Unit(benchmark::kMillisecond)->Repetitions(kRounds);
@@ -457,18 +462,20 @@ int main(int argc, char **argv) {
     window.show();
     // Until the window is exposed a repaint paints nothing, which would flatter every figure.
     while (!window.windowHandle() || !window.windowHandle()->isExposed()) app.processEvents();
-    FrameState state;
-    state.downloadRoot = root;
-    FolderTree tree(state);
-    QObject::connect(&tree, &FolderTree::folderSelected, &browser, &PictureBrowser::ShowFolder);
-    QObject::connect(&browser, &PictureBrowser::groupEntered, &tree, &FolderTree::SelectSibling);
-    browser.SetRoot(root);
-    tree.RefreshFolderNode(nullptr, QString());
-    tree.expandAll();
-    tree.expandAll();  // the dated folder's children appear once it was opened
+    // The folders and their selection, followed as the frame follows them.
+    FolderTreeModel folders;
+    QItemSelectionModel selection(&folders);
+    const SettingsStore settings;
+    FolderController commands(folders, selection, browser,
+                              {prompter, settings, nullptr, [] { return false; }});
+    commands.ShowRoot(root);
+    const QModelIndex top = folders.index(0, 0);
+    for (int row = 0; row < folders.rowCount(top); ++row)
+        folders.fetchMore(folders.index(row, 0, top));
     g.view = view;
     g.browser = &browser;
-    g.tree = &tree;
+    g.folders = &folders;
+    g.selection = &selection;
 
     const long before = ResidentBytes();
     benchmark::Initialize(&argc, argv);

@@ -4,19 +4,9 @@
 #include "platform/FileNames.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
-#include "tree/FolderTree.h"
 
-namespace {
-
-void RebuildAndSelectRoot(FolderTree &tree) {
-    tree.RefreshFolderNode(nullptr, QString());
-    tree.setCurrentItem(tree.RootNode());
-}
-
-}  // namespace
-
-void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
-                          QWidget *owner) {
+FolderChoice ChooseDownloadFolder(bool mustChoose, const FolderChoiceServices &services,
+                                  QWidget *owner) {
     Prompter &prompter = services.prompter;
     const std::function<StorageKind(const QString &)> storageKind =
         services.storageKind ? services.storageKind : StorageKindOf;
@@ -29,8 +19,7 @@ void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceS
                 prompter.Tell(owner, QStringLiteral("请选择将图片下载到哪个文件夹"));
                 continue;
             }
-            if (refused) RebuildAndSelectRoot(tree);
-            return;
+            return {std::nullopt, refused};
         }
         // No file-system path, nothing that is a folder, or a path that the one-line setting
         // cannot hold.
@@ -47,9 +36,7 @@ void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceS
             continue;
         }
         const QString root = WithoutTrailingSlash(*chosen);
-        tree.SetDownloadRoot(root);
         services.settings.WriteSetting(QStringLiteral("path"), root);
-        RebuildAndSelectRoot(tree);
-        return;
+        return {root, true};
     }
 }

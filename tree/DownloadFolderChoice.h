@@ -2,10 +2,10 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "platform/StorageKind.h"
 
-class FolderTree;
 class Prompter;
 class QWidget;
 class SettingsStore;
@@ -18,10 +18,16 @@ struct FolderChoiceServices {
     std::function<StorageKind(const QString &path)> storageKind;
 };
 
+// What the choice ended with: the accepted root, already written as the "path" setting; and
+// whether the tree is built again from the root it then has (after an acceptance, and after a
+// refusal however the chooser ended).
+struct FolderChoice {
+    std::optional<QString> root;
+    bool rebuild = false;
+};
+
 // Lets the user choose the download root: only folders on local fixed or removable disks are
-// accepted. An accepted folder becomes the tree's download root (which the tree announces) and
-// the "path" setting; the tree is rebuilt from it and its root selected. With `mustChoose` the
-// chooser comes back after a cancel until a folder is accepted; without it a cancel changes
-// nothing (the tree is rebuilt once more only when a choice had been refused).
-void ChooseDownloadFolder(bool mustChoose, FolderTree &tree, const FolderChoiceServices &services,
-                          QWidget *owner);
+// accepted, stored without a trailing "/". With `mustChoose` the chooser comes back after a
+// cancel until a folder is accepted; without it a cancel changes nothing.
+FolderChoice ChooseDownloadFolder(bool mustChoose, const FolderChoiceServices &services,
+                                  QWidget *owner);

@@ -3,11 +3,25 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFileInfo>
+#include <cerrno>
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileNames.h"
 
+namespace {
+
+constexpr int kFolderChangeDelayMs = 100;
+
+}  // namespace
+
 PictureBrowser::PictureBrowser(QObject *parent) : QObject(parent) {
+    folderChangeDelay_.setSingleShot(true);
+    folderChangeDelay_.setInterval(kFolderChangeDelayMs);
+    connect(&folderChangeDelay_, &QTimer::timeout, this, &PictureBrowser::FollowFolder);
+    connect(&folderWatch_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!folderChangeDelay_.isActive()) folderChangeDelay_.start();
+    });
     // The worker decoded a picture: when it is the whole of the one shown in part, it takes over.
     preloader_.SetDecodedCallback([this](const QString &path) {
         QMetaObject::invokeMethod(
@@ -23,6 +37,7 @@ void PictureBrowser::Show(QString path) {
     emit cleared();
     path_ = std::move(path);
     place_ = IsPicturePath(path_) ? walker_.PlaceOf(path_) : FolderWalker::Place();
+    WatchFolderOf(path_);
 
     const QString shownPath = path_;
     if (!IsPicturePath(path_)) {
@@ -93,7 +108,38 @@ void PictureBrowser::ShowFolder(const QString &folder) {
     Show(first.isEmpty() ? folder : first);
 }
 
+void PictureBrowser::WatchFolderOf(const QString &path) {
+    const QString folder = IsPicturePath(path) ? FolderOf(path) : QString();
+    const QStringList watched = folderWatch_.directories();
+    if (watched.size() == 1 && watched.front() == folder) return;
+    if (!watched.isEmpty()) folderWatch_.removePaths(watched);
+    folderChangeDelay_.stop();
+    // A folder Qt cannot name (not UTF-8) goes unwatched: a step still lists it afresh.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) folderWatch_.addPath(folder);
+}
+
+bool PictureBrowser::FindNeighboursAgain() {
+    if (!IsPicturePath(path_)) return false;
+    const Neighbours neighbours = walker_.FindNeighbours(path_);
+    const FolderWalker::Place place = walker_.PlaceOf(path_);
+    if (neighbours.previous == previous_ && neighbours.next == next_ &&
+        place.number == place_.number && place.count == place_.count)
+        return false;
+    previous_ = neighbours.previous;
+    next_ = neighbours.next;
+    place_ = place;
+    return true;
+}
+
+void PictureBrowser::FollowFolder() {
+    if (!FindNeighboursAgain()) return;
+    if (state_ != State::Folder) KeepAhead();
+    emit neighboursChanged();
+}
+
 PictureBrowser::Step PictureBrowser::StepTo(bool previous) {
+    // A picture that arrived since the watch last told is stepped onto too.
+    if (FindNeighboursAgain()) emit neighboursChanged();
     const QString neighbour = previous ? previous_ : next_;
     if (!neighbour.isEmpty()) {
         Show(neighbour);
@@ -102,7 +148,7 @@ PictureBrowser::Step PictureBrowser::StepTo(bool previous) {
     if (IsInRoot(path_)) return Step::AtRoot;
     const QString group = previous ? walker_.PreviousGroup(path_) : walker_.NextGroup(path_);
     if (group.isEmpty()) return previous ? Step::FirstGroup : Step::LastGroup;
-    emit groupEntered(previous ? -1 : 1);
+    emit groupEntered(IsPicturePath(group) ? FolderOf(group) : group);
     Show(group);
     return Step::Shown;
 }
@@ -125,11 +171,12 @@ void PictureBrowser::Refresh() {
     if (!path_.isEmpty()) Show(path_);
 }
 
-void PictureBrowser::Delete(const QString &asked) {
-    ::unlink(EncodeFileName(asked).constData());
+bool PictureBrowser::Delete(const QString &asked) {
+    // A file already gone is as deleted as it would be.
+    if (::unlink(EncodeFileName(asked).constData()) != 0 && errno != ENOENT) return false;
     if (path_ != asked) {  // another picture was shown meanwhile: list its folder again
         Show(path_);
-        return;
+        return true;
     }
     if (!next_.isEmpty())
         Show(next_);
@@ -137,6 +184,7 @@ void PictureBrowser::Delete(const QString &asked) {
         Show(previous_);
     else
         Show(FolderOf(path_));
+    return true;
 }
 
 void PictureBrowser::Forget() {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
 #include "view/FolderWalker.h"
 #include "view/PicturePreloader.h"
@@ -12,7 +14,8 @@
 // What the picture view shows and where a step takes it: the shown path and the picture decoded
 // from it, its neighbours in its folder, the sibling groups at the folder's ends, and the
 // pictures decoded ahead. It holds no widget: the view paints what it holds and passes it the
-// clicks, and whoever holds the folder tree follows its group steps through groupEntered.
+// clicks, and whoever holds the folder tree follows its group steps through groupEntered. The
+// shown picture's folder is watched: its neighbours are found afresh whenever it changes.
 class PictureBrowser : public QObject {
     Q_OBJECT
 public:
@@ -43,8 +46,9 @@ public:
     // Lists and decodes the shown path afresh.
     void Refresh();
     // Deletes the picture `asked` for good (the one a question named), then shows the shown
-    // picture's next neighbour, else its previous one, else its folder. A failure is not told.
-    void Delete(const QString &asked);
+    // picture's next neighbour, else its previous one, else its folder. False when the file
+    // stays (no permission, a read-only disk): then nothing else changes.
+    bool Delete(const QString &asked);
     // The download root: a picture directly in it has no groups to step to.
     void SetRoot(const QString &root) { root_ = root; }
     // The folders changed: nothing decoded ahead or listed before is used again.
@@ -85,8 +89,10 @@ signals:
     void shown();
     // The whole of a picture shown in part has taken its place.
     void filledIn();
-    // A group step enters the sibling folder before (-1) or after (+1) the selected folder.
-    void groupEntered(int offset);
+    // The shown picture's folder changed: its neighbours or its place are others now.
+    void neighboursChanged();
+    // A group step enters the sibling folder `folder`, before its picture is shown.
+    void groupEntered(const QString &folder);
 
 private:
     // The picture a step onto the previous or next would show: the neighbour, or at the
@@ -99,6 +105,11 @@ private:
     // A picture shown in part is replaced by its whole, decoded here if need be.
     void CompleteNow();
     bool IsInRoot(const QString &path) const;
+    // The neighbours and the place of the shown picture from its folder's listing as it is now;
+    // whether they changed.
+    bool FindNeighboursAgain();
+    void WatchFolderOf(const QString &path);
+    void FollowFolder();
 
     QString path_;
     QString previous_;
@@ -114,4 +125,6 @@ private:
     FolderWalker walker_;
     PicturePreloader preloader_;
     PictureZoom zoom_;
+    QFileSystemWatcher folderWatch_;
+    QTimer folderChangeDelay_;  // a burst of changes (a download into the folder) counts once
 };

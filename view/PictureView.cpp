@@ -93,6 +93,7 @@ PictureView::PictureView(PictureBrowser &browser, Prompter &prompter, QWidget *p
     connect(&browser_, &PictureBrowser::cleared, this, [this] { viewport()->repaint(); });
     connect(&browser_, &PictureBrowser::shown, this, &PictureView::ShowState);
     connect(&browser_, &PictureBrowser::filledIn, viewport(), qOverload<>(&QWidget::update));
+    connect(&browser_, &PictureBrowser::neighboursChanged, this, &PictureView::FollowNeighbours);
     connect(&browser_.zoom(), &PictureZoom::changed, this, &PictureView::FollowZoom);
     ShowState();
 }
@@ -124,6 +125,14 @@ void PictureView::ShowState() {
             previousLink_->hide();
             nextLink_->hide();
             break;
+    }
+    DescribeForScreenReaders();
+}
+
+void PictureView::FollowNeighbours() {
+    if (browser_.state() == PictureBrowser::State::Undecodable) {
+        previousLink_->setVisible(!browser_.previous().isEmpty());
+        nextLink_->setVisible(!browser_.next().isEmpty());
     }
     DescribeForScreenReaders();
 }
@@ -339,7 +348,8 @@ void PictureView::keyPressEvent(QKeyEvent *event) {
         case Qt::Key_End:
             return browser_.ShowLast();
         case Qt::Key_Delete:
-            return DeleteShownPicture();
+            emit deleteRequested();
+            return;
         case Qt::Key_Plus:
         case Qt::Key_Equal:
             return ZoomIn();
@@ -501,19 +511,6 @@ void PictureView::mouseReleaseEvent(QMouseEvent *event) {
     TrackPointer(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
-void PictureView::DeleteShownPicture() {
-    if (!IsPicturePath(browser_.path())) {
-        Tell(QStringLiteral("当前未浏览图片"));
-        return;
-    }
-    // The file the question names: a refresh while the box is open may show another picture.
-    const QString asked = browser_.path();
-    const Answer answer =
-        prompter_.ShowMessage(this, {QStringLiteral("删除后将不可恢复，确定要删除吗？"), QString(),
-                                     Buttons::YesNo, Icon::Question});
-    if (answer == Answer::Yes) browser_.Delete(asked);
-}
-
 void PictureView::ShowPopupMenu(const QPoint &globalPos) {
     if (!IsPicturePath(browser_.path())) return;
     const MenuPopupResource &resource = ViewPopupMenuResource();
@@ -523,7 +520,7 @@ void PictureView::ShowPopupMenu(const QPoint &globalPos) {
     QAction *chosen = popupMenuRunner_(menu, OnSomeScreen(globalPos));
     if (!chosen) return;
     const auto command = static_cast<Command>(chosen->data().toInt());
-    if (command == Command::DeleteViewPicture) DeleteShownPicture();
+    if (command == Command::DeleteViewPicture) emit deleteRequested();
     if (command == Command::RefreshView) browser_.Refresh();
 }
 

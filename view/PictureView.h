@@ -19,8 +19,8 @@ class ViewTip;
 // browser's zoom says), anchored top-left, with scroll bars when it is larger than the pane, or a
 // one-line note when there is no picture to show. A click on the picture's left or right half
 // steps the browser back or on; the cursor and a tip tell which step a click takes; a drag pans a
-// picture larger than the pane. With the keyboard focus it takes the common viewers' keys. The
-// view asks the questions of deleting the shown picture.
+// picture larger than the pane. With the keyboard focus it takes the common viewers' keys. Its
+// deletion command (popup menu, Delete key) is told, not run.
 class PictureView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -33,8 +33,6 @@ public:
     // Tips on or off, as the frame's show-tips setting says.
     void SetTipsShown(bool shown);
     bool tipsShown() const { return tipsShown_; }
-    // Deletes the shown picture after asking; without one, says that no picture is shown.
-    void DeleteShownPicture();
     void SetPopupMenuRunner(PopupMenuRunner runner) { popupMenuRunner_ = std::move(runner); }
 
     // Zoom steps about the pane's top-left corner; fit to the pane; natural size again.
@@ -56,6 +54,10 @@ public:
     QLabel &previousLink() { return *previousLink_; }
     QLabel &nextLink() { return *nextLink_; }
 
+signals:
+    // The popup menu's 删除 or the Delete key: the shown picture is to be deleted.
+    void deleteRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -74,6 +76,8 @@ protected:
 private:
     // The browser shows another path: the note, the links and the bars follow.
     void ShowState();
+    // The shown picture's neighbours changed: its links and its description follow.
+    void FollowNeighbours();
     // The scroll bars for the picture and the pane, scrolled back to the top-left corner.
     void Layout();
     void ShowBarsNow();

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 #include <QWindow>
 #include <condition_variable>
 #include <mutex>
@@ -19,7 +20,7 @@
 #include "platform/DirectoryListing.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "tree/FolderTree.h"
+#include "tree/FolderTreeModel.h"
 #include "view/PictureBrowser.h"
 #include "view/PictureView.h"
 
@@ -62,11 +63,12 @@ protected:
         counters->load()->newFolderCount = static_cast<std::int16_t>(newFolders);
         frame.download().Tick();
     }
-    static QStringList ChildTexts(FolderTree &tree, QTreeWidgetItem *node) {
-        QStringList texts;
-        for (int i = 0; node && i < node->childCount(); ++i)
-            texts << tree.GetNodeText(node->child(i));
-        return texts;
+    static QStringList Children(const FolderTreeModel &folders, const QString &path) {
+        const QModelIndex node = folders.IndexOf(path);
+        QStringList names;
+        for (int row = 0; node.isValid() && row < folders.rowCount(node); ++row)
+            names << folders.index(row, 0, node).data().toString();
+        return names;
     }
 
     TestFolder folder;
@@ -92,31 +94,28 @@ TEST_F(FrameWiringTest, ADownloadShowsItsFolderStatusAndBarAndGreysTheMenuItem) 
 
     frame->RouteCommand(Command::Download);
     EXPECT_EQ(listedInto, (root + "/2010-05-03").toStdString());
-    EXPECT_EQ(ChildTexts(*frame->tree(), frame->tree()->RootNode()),
+    EXPECT_EQ(Children(frame->folders(), root),
               (QStringList{"2010-05-02", "2010-05-03", "2010-05-10"}));
-    EXPECT_EQ(frame->state().downloadFolder, root + "/2010-05-03");
-    EXPECT_NE(frame->state().downloadNode, nullptr);
     EXPECT_FALSE(frame->MenuAction(Command::Download)->isEnabled());
     EXPECT_EQ(frame->StatusText(), "正在下载");
-    QProgressBar *bar = frame->DownloadProgressBar();
+    auto *bar = frame->findChild<QProgressBar *>();
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->parentWidget(), frame->StatusPart());
     EXPECT_EQ(bar->geometry().left(), 100);
-    EXPECT_EQ(bar->geometry().right(), frame->StatusPart()->rect().right());
+    EXPECT_EQ(bar->geometry().right(), bar->parentWidget()->rect().right());
     EXPECT_EQ(bar->maximum(), 4);
     EXPECT_EQ(bar->value(), 0);
 
     frame->RouteCommand(Command::Download);
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"下载已经开始"});
 
-    // A tick with new title folders lists the date folder again, found by its name after a
-    // rebuild replaced its node.
-    frame->tree()->RefreshFolderNode(nullptr, QString());
+    // A tick with new title folders lists the date folder again, before any watch tells, found
+    // by its path after a rebuild replaced its node.
+    frame->folders().SetRoot(root);
     folder.MakeFolder("pictures/2010-05-03/湖");
     Tick(*frame, 4, 2, 5, 1);
     EXPECT_EQ(frame->StatusText(), "4张/4张");
     EXPECT_EQ(bar->value(), 4);  // clamped to the batch
-    EXPECT_EQ(ChildTexts(*frame->tree(), frame->state().downloadNode), QStringList{"湖"});
+    EXPECT_EQ(Children(frame->folders(), root + "/2010-05-03"), QStringList{"湖"});
 
     counters->load()->unsavedCount[static_cast<int>(SaveFailure::NoSpace)] = 50;
     Tick(*frame, 4, 4, 5, 1);
@@ -151,8 +150,10 @@ TEST_F(FrameWiringTest, WhileTheListIsAskedForTheWindowPaintsHoldsInputAndCloses
     auto frame = MakeFrame();
     frame->show();
     PaintCounter painted;
-    frame->view()->viewport()->installEventFilter(&painted);
-    QWidget *about = frame->toolbar()->widgetForAction(frame->toolbar()->actions().last());
+    QWidget *viewport = frame->findChild<PictureView *>()->viewport();
+    viewport->installEventFilter(&painted);
+    auto *toolbar = frame->findChild<QToolBar *>();
+    QWidget *about = toolbar->widgetForAction(toolbar->actions().last());
     std::function<void()> whileAsking = [&] {
         {
             std::unique_lock lock(mutex);
@@ -160,7 +161,7 @@ TEST_F(FrameWiringTest, WhileTheListIsAskedForTheWindowPaintsHoldsInputAndCloses
         }
         QTest::mouseClick(about, Qt::LeftButton);
         if (painted.paints == 0) {  // the window's own loop goes on: a repaint comes
-            frame->view()->viewport()->update();
+            viewport->update();
             QTimer::singleShot(0, whileAsking);
             return;
         }
@@ -196,7 +197,7 @@ TEST_F(FrameWiringTest, AFailedStartIsReportedAndChangesNothing) {
         EXPECT_EQ(prompter.shown().back().caption, "");
         EXPECT_EQ(prompter.shown().back().owner, frame.get());
         EXPECT_TRUE(frame->MenuAction(Command::Download)->isEnabled());
-        EXPECT_EQ(frame->DownloadProgressBar(), nullptr);
+        EXPECT_EQ(frame->findChild<QProgressBar *>(), nullptr);
         EXPECT_FALSE(QFileInfo::exists(root + "/2010-05-03"));
     }
 }
@@ -225,14 +226,14 @@ TEST_F(FrameWiringTest, AnotherRootChosenDuringADownloadIsLeftAlone) {
     folder.MakeFolder("elsewhere/a/inner");
     prompter.QueueFolder(otherRoot);
     frame->RouteCommand(Command::ChooseDownloadFolder);
-    FolderTree &tree = *frame->tree();
-    QTreeWidgetItem *opened = tree.RootNode()->child(0);
-    opened->setExpanded(true);
-    tree.setCurrentItem(opened);
+    auto &tree = *frame->findChild<QTreeView *>();
+    const QModelIndex opened = frame->folders().IndexOf(otherRoot + "/a");
+    tree.expand(opened);
+    tree.setCurrentIndex(opened);
     Tick(*frame, 4, 0, 1, 1);
-    EXPECT_EQ(tree.currentItem(), opened);
-    EXPECT_TRUE(opened->isExpanded());
-    EXPECT_EQ(frame->state().downloadNode, nullptr);
+    EXPECT_EQ(tree.currentIndex(), opened);
+    EXPECT_TRUE(tree.isExpanded(opened));
+    EXPECT_EQ(Children(frame->folders(), otherRoot), QStringList{"a"});
     EXPECT_EQ(frame->StatusText(), "1张/4张");
     EXPECT_EQ(frame->browser().root(), otherRoot);
 }
@@ -243,7 +244,7 @@ TEST_F(FrameWiringTest, TheCaptionAndTheDeleteItemFollowTheShownPath) {
     frame->show();
     EXPECT_EQ(frame->windowTitle(), "Lumora 1.00 - " + root);
     EXPECT_FALSE(frame->MenuAction(Command::DeletePicture)->isEnabled());
-    frame->tree()->setCurrentItem(frame->tree()->FindNode(root + "/t"));
+    frame->findChild<QTreeView *>()->setCurrentIndex(frame->folders().IndexOf(root + "/t"));
     EXPECT_EQ(frame->browser().path(), picture);
     EXPECT_EQ(frame->windowHandle()->title(), "Lumora 1.00 - <s>x[*].jpg");
     EXPECT_TRUE(frame->MenuAction(Command::DeletePicture)->isEnabled());
@@ -258,7 +259,7 @@ TEST_F(FrameWiringTest, StartUpWithoutARootAsksUntilOneIsAcceptedBeforeTheWindow
     auto frame = MakeFrame();
     EXPECT_EQ(prompter.messageTexts(), std::vector<QString>{"请选择将图片下载到哪个文件夹"});
     EXPECT_EQ(prompter.shown().front().owner, frame.get());
-    EXPECT_EQ(frame->state().downloadRoot, root);
+    EXPECT_EQ(frame->folders().root(), root);
     EXPECT_EQ(frame->browser().root(), root);
     EXPECT_FALSE(frame->isVisible());
 }
@@ -270,7 +271,7 @@ TEST_F(FrameWiringTest, AChoiceThatCannotBeStoredHoldsForTheRun) {
     prompter.QueueNotice(false);
     prompter.QueueFolder(root);
     auto frame = MakeFrame();
-    EXPECT_EQ(frame->tree()->GetNodeText(frame->tree()->RootNode()), root);
+    EXPECT_EQ(frame->folders().index(0, 0).data().toString(), root);
     frame->RouteCommand(Command::Download);
     EXPECT_EQ(FolderOf(QString::fromStdString(listedInto)), root);
     EXPECT_FALSE(QFileInfo::exists(folder.At("config")));
@@ -280,7 +281,7 @@ TEST_F(FrameWiringTest, AChoiceThatCannotBeStoredHoldsForTheRun) {
 TEST_F(FrameWiringTest, AStoredRootIsReadWithoutItsTrailingSlash) {
     folder.WriteAnsweredSettings(root + "/");
     auto frame = MakeFrame();
-    EXPECT_EQ(frame->state().downloadRoot, root);
+    EXPECT_EQ(frame->folders().root(), root);
     EXPECT_EQ(frame->browser().root(), root);
 }
 

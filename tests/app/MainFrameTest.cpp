@@ -19,7 +19,8 @@
 #include "resources/FrameResources.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "tree/FolderTree.h"
+#include "tree/FolderTreeModel.h"
+#include "tree/FolderTreeView.h"
 #include "view/PictureView.h"
 
 namespace {
@@ -64,11 +65,12 @@ TEST_F(MainFrameTest, ToolbarButtonsHaveNoTooltipAndStayEnabledDuringADownload) 
     ASSERT_TRUE(frame->download().isRunning());
     EXPECT_FALSE(frame->MenuAction(Command::Download)->isEnabled());
     int buttons = 0;
-    for (QAction *action : frame->toolbar()->actions())
+    auto *toolbar = frame->findChild<QToolBar *>();
+    for (QAction *action : toolbar->actions())
         if (!action->data().isNull()) {
             ++buttons;
             EXPECT_TRUE(action->isEnabled());
-            EXPECT_EQ(frame->toolbar()->widgetForAction(action)->toolTip(), "");
+            EXPECT_EQ(toolbar->widgetForAction(action)->toolTip(), "");
         }
     EXPECT_EQ(buttons, 4);
 }
@@ -186,16 +188,17 @@ TEST_F(MainFrameTest, TreePaneToggleHidesAndShowsTheTreeWithItsCheckMark) {
     QAction *treePane = frame->MenuAction(Command::ToggleTreePane);
     EXPECT_TRUE(treePane->isChecked());
     treePane->trigger();
-    EXPECT_FALSE(frame->tree()->isVisible());
+    auto *tree = frame->findChild<FolderTreeView *>();
+    EXPECT_FALSE(tree->isVisible());
     EXPECT_FALSE(treePane->isChecked());
     frame->RouteCommand(Command::ToggleTreePane);
-    EXPECT_TRUE(frame->tree()->isVisible());
+    EXPECT_TRUE(tree->isVisible());
     EXPECT_TRUE(treePane->isChecked());
 }
 
 TEST_F(MainFrameTest, SplitterKeepsItsProportionOnResize) {
     auto frame = MakeFrame();
-    ProportionalSplitter *splitter = frame->splitter();
+    auto *splitter = frame->findChild<ProportionalSplitter *>();
     auto leftShare = [&] {
         return double(splitter->sizes()[0]) / (splitter->width() - splitter->handleWidth());
     };
@@ -216,14 +219,12 @@ TEST_F(MainFrameTest, SplitterKeepsItsProportionOnResize) {
     EXPECT_NEAR(leftShare(), 0.40, 0.003);
 }
 
-TEST_F(MainFrameTest, CreationSetsTimerTwoAndTheTreeRoot) {
+TEST_F(MainFrameTest, CreationShowsTheTreeRootSelected) {
     auto frame = MakeFrame();
-    ASSERT_NE(frame->updateTimer(), nullptr);
-    EXPECT_TRUE(frame->updateTimer()->isActive());
-    EXPECT_EQ(frame->updateTimer()->interval(), 20000);
-    EXPECT_EQ(frame->state().downloadRoot, root);
-    ASSERT_NE(frame->tree()->RootNode(), nullptr);
-    EXPECT_EQ(frame->tree()->RootNode()->text(0), root);
+    auto *tree = frame->findChild<FolderTreeView *>();
+    EXPECT_EQ(tree->currentIndex().data().toString(), root);
+    EXPECT_FALSE(tree->currentIndex().parent().isValid());
+    EXPECT_EQ(frame->folders().root(), root);
 }
 
 // Records whether the frame was visible whenever something was asked.
@@ -270,15 +271,16 @@ TEST_F(MainFrameTest, AcceleratorKeysDoNothingAnywhereInTheWindow) {
     AcceleratorFilter accelerators(frame.get());
     qApp->installEventFilter(&accelerators);
     KeyCounter counter;
-    frame->tree()->installEventFilter(&counter);
+    auto *tree = frame->findChild<FolderTreeView *>();
+    tree->installEventFilter(&counter);
 
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
-    QCoreApplication::sendEvent(frame->tree(), &copy);
+    QCoreApplication::sendEvent(tree, &copy);
     QKeyEvent shiftDelete(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(frame->tree(), &shiftDelete);
+    QCoreApplication::sendEvent(tree, &shiftDelete);
     EXPECT_EQ(counter.presses, 0);
     QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
-    QCoreApplication::sendEvent(frame->tree(), &selectAll);
+    QCoreApplication::sendEvent(tree, &selectAll);
     EXPECT_EQ(counter.presses, 1);
     qApp->removeEventFilter(&accelerators);
 }
@@ -290,7 +292,8 @@ TEST_F(MainFrameTest, HighlightedMenuItemShowsItsPromptAlone) {
     frame->show();
     frame->SetStatusText(QStringLiteral("正在下载"));
     QLabel *prompt = frame->findChild<QLabel *>(QStringLiteral("menuPrompt"));
-    ASSERT_NE(prompt, nullptr);
+    QLabel *status = frame->findChild<QLabel *>(QStringLiteral("statusText"));
+    ASSERT_TRUE(prompt && status);
     const auto highlight = [&](Command command) {
         QAction *item = frame->MenuAction(command);
         QMenu *menu = nullptr;
@@ -302,14 +305,14 @@ TEST_F(MainFrameTest, HighlightedMenuItemShowsItsPromptAlone) {
     };
 
     QMenu *edit = highlight(Command::DeleteFolder);
-    EXPECT_FALSE(frame->StatusPart()->isVisible());
+    EXPECT_FALSE(status->isVisible());
     EXPECT_EQ(prompt->text(), QStringLiteral("删除文件夹"));
     edit->hide();
     QMenu *file = highlight(Command::Exit);
-    EXPECT_FALSE(frame->StatusPart()->isVisible());
+    EXPECT_FALSE(status->isVisible());
     EXPECT_EQ(prompt->text(), QString());
     file->hide();
-    EXPECT_TRUE(frame->StatusPart()->isVisible());
+    EXPECT_TRUE(status->isVisible());
     EXPECT_EQ(frame->StatusText(), QStringLiteral("正在下载"));
     EXPECT_FALSE(prompt->isVisible());
 }
@@ -347,12 +350,14 @@ TEST_F(MainFrameTest, ViewItemsShowTheirShortcutsAndFullScreenShowsThePictureAlo
 
     frame->RouteCommand(Command::FullScreen);
     EXPECT_TRUE(frame->MenuAction(Command::FullScreen)->isChecked());
-    EXPECT_FALSE(frame->menuBar()->isVisible() || frame->toolbar()->isVisible() ||
-                 frame->statusBar()->isVisible() || frame->tree()->isVisible());
-    EXPECT_TRUE(frame->view()->isVisible());
+    auto *toolbar = frame->findChild<QToolBar *>();
+    auto *tree = frame->findChild<FolderTreeView *>();
+    EXPECT_FALSE(frame->menuBar()->isVisible() || toolbar->isVisible() ||
+                 frame->statusBar()->isVisible() || tree->isVisible());
+    EXPECT_TRUE(frame->findChild<PictureView *>()->isVisible());
     frame->RouteCommand(Command::FullScreen);
-    EXPECT_TRUE(frame->menuBar()->isVisible() && frame->toolbar()->isVisible() &&
-                frame->statusBar()->isVisible() && frame->tree()->isVisible());
+    EXPECT_TRUE(frame->menuBar()->isVisible() && toolbar->isVisible() &&
+                frame->statusBar()->isVisible() && tree->isVisible());
     EXPECT_FALSE(frame->MenuAction(Command::FullScreen)->isChecked());
 }
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTimer>
+#include <QTest>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -39,12 +39,18 @@ protected:
     }
 
     bool Checking() const { return frame->updateCheck().state() == UpdateCheck::State::Running; }
-    // The update timer's tick.
-    void TimerFires() { QMetaObject::invokeMethod(frame->updateTimer(), "timeout"); }
+    // The update timer's tick, on a frame made with no delay before it.
+    void TimerFires() {
+        ASSERT_TRUE(WaitUntil(
+            [this] { return frame->updateCheck().state() != UpdateCheck::State::NotStarted; }));
+    }
 
-    void MakeFrame(UpdateServices services) {
+    // The silent check comes `updateDelay` after the start: an hour is never.
+    void MakeFrame(UpdateServices services,
+                   std::chrono::milliseconds updateDelay = std::chrono::hours(1)) {
         FrameEnvironment env;
         env.prompter = &prompter;
+        env.updateCheckDelay = updateDelay;
         env.updateServices = std::move(services);
         env.startScript = [this](const QString &, const QStringList &, const QString &) {
             ++scriptsStarted;
@@ -67,20 +73,18 @@ protected:
 
 TEST_F(UpdateMenuTest, MenuBeforeTheTimerStopsTimer2) {
     service.list = {"1.00"};
-    MakeFrame(service.Services());
-    ASSERT_TRUE(frame->updateTimer()->isActive());
-    EXPECT_EQ(frame->updateTimer()->interval(), 20000);
+    MakeFrame(service.Services(), std::chrono::milliseconds(0));
     frame->RouteCommand(Command::CheckVersion);
-    EXPECT_FALSE(frame->updateTimer()->isActive());
+    QTest::qWait(50);  // long past the timer's tick
     EXPECT_EQ(service.versionRequests(), 1);
 }
 
 TEST_F(UpdateMenuTest, TimerChecksOnceSilently) {
     service.list = {"1.00", "lumora"};
-    MakeFrame(service.Services());
-    frame->updateTimer()->setInterval(0);  // let the timer fire now instead of in 20 s
+    MakeFrame(service.Services(), std::chrono::milliseconds(0));
     ASSERT_TRUE(WaitUntil([this] { return service.versionRequests() == 1 && !Checking(); }));
-    EXPECT_FALSE(frame->updateTimer()->isActive());
+    QTest::qWait(50);
+    EXPECT_EQ(service.versionRequests(), 1) << "once";
     EXPECT_TRUE(prompter.shown().empty());
 }
 
@@ -95,7 +99,7 @@ TEST_F(UpdateMenuTest, MenuUpdateHandsOverToTheScriptAndEnds) {
 
 TEST_F(UpdateMenuTest, TimerUpdateAsksWithoutOwnerAndKeepsRunning) {
     service.list = {"1.01", "lumora"};
-    MakeFrame(service.Services());
+    MakeFrame(service.Services(), std::chrono::milliseconds(0));
     prompter.QueueAnswer(Answer::Yes);
     TimerFires();
     ASSERT_TRUE(WaitUntil([this] { return !Checking(); }));
@@ -120,7 +124,7 @@ TEST_F(UpdateMenuTest, MenuWhileTheSilentCheckRunsDoesNothing) {
         return std::vector<std::string>{"1.01", "lumora"};
     };
     services.fetchFile = [](CURL *, std::string, std::string, std::string) { return true; };
-    MakeFrame(services);
+    MakeFrame(services, std::chrono::milliseconds(0));
 
     TimerFires();
     {
@@ -143,7 +147,7 @@ TEST_F(UpdateMenuTest, MenuWhileTheSilentCheckRunsDoesNothing) {
 
 TEST_F(UpdateMenuTest, MenuAfterTheTimerCheckRunsAgain) {
     service.list = {"1.00"};
-    MakeFrame(service.Services());
+    MakeFrame(service.Services(), std::chrono::milliseconds(0));
     TimerFires();
     ASSERT_TRUE(WaitUntil([this] { return !Checking(); }));
     frame->RouteCommand(Command::CheckVersion);
@@ -163,7 +167,7 @@ TEST_F(UpdateMenuTest, SilentCheckCountsAsRunningUntilItEnds) {
         answered.wait();
         return std::vector<std::string>{};
     };
-    MakeFrame(services);
+    MakeFrame(services, std::chrono::milliseconds(0));
     TimerFires();
     ASSERT_TRUE(WaitUntil([&] { return asked.load(); }));
     EXPECT_TRUE(TransfersRunning());

@@ -10,42 +10,15 @@ ViewHarness::ViewHarness(int clientWidth, int clientHeight) : window_(new QMainW
     view_ = new PictureView(browser_, prompter_, central);
     const int frame = view_->frameWidth();
     view_->setGeometry(0, 0, clientWidth + 2 * frame, clientHeight + 2 * frame);
-    tree_ = new FolderTree(state_, central);
-    tree_->setGeometry(clientWidth + 2 * frame + 10, 0, 200, 300);
-    QObject::connect(tree_, &FolderTree::folderSelected, &browser_, [this](const QString &folder) {
-        treeSelections_.push_back(folder);
-        browser_.ShowFolder(folder);
-    });
-    QObject::connect(&browser_, &PictureBrowser::groupEntered, tree_, &FolderTree::SelectSibling);
-    QObject::connect(tree_, &FolderTree::refreshing, &browser_, &PictureBrowser::Forget);
+    QObject::connect(&browser_, &PictureBrowser::groupEntered,
+                     [this](const QString &folder) { entered_.push_back(folder); });
+    QObject::connect(view_, &PictureView::deleteRequested, [this] { ++deletionsRequested_; });
     window_->resize(clientWidth + 2 * frame + 240, clientHeight + 2 * frame + 80);
     window_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
 }
 
 ViewHarness::~ViewHarness() = default;
-
-void ViewHarness::FillTree(const QString &root) {
-    state_.downloadRoot = root;
-    browser_.SetRoot(root);
-    tree_->RefreshFolderNode(nullptr, QString());
-    treeSelections_.clear();
-}
-
-QTreeWidgetItem *ViewHarness::Node(const QString &path) const {
-    // Down from the root, opening each node on the way, as the user would.
-    QTreeWidgetItem *node = tree_->RootNode();
-    while (node && tree_->GetNodePath(node) != path) {
-        tree_->expandItem(node);
-        QTreeWidgetItem *next = nullptr;
-        for (int i = 0; i < node->childCount() && !next; ++i) {
-            const QString childPath = tree_->GetNodePath(node->child(i));
-            if (path == childPath || path.startsWith(childPath + u'/')) next = node->child(i);
-        }
-        node = next;
-    }
-    return node;
-}
 
 void ViewHarness::MoveWindowTo(QPoint topLeft) {
     window_->move(topLeft);

@@ -8,14 +8,12 @@
 
 #include "support/ScriptedPrompter.h"
 #include "support/TestFolders.h"
-#include "tree/FolderTree.h"
-#include "tree/FrameState.h"
 #include "view/PictureBrowser.h"
 #include "view/PictureView.h"
 
-// The picture view on its browser in a window, beside a folder tree wired to them as the frame
-// wires them: a selected folder shows in the view, a group step moves the tree's selection. The
-// view's client area is `clientWidth` x `clientHeight`.
+// The picture view on its browser in a window; it records the folders the browser's group steps
+// entered and the view's deletion requests. The view's client area is `clientWidth` x
+// `clientHeight`.
 class ViewHarness {
 public:
     explicit ViewHarness(int clientWidth = 400, int clientHeight = 300);
@@ -23,15 +21,10 @@ public:
 
     PictureBrowser &browser() { return browser_; }
     PictureView &view() { return *view_; }
-    FolderTree &tree() { return *tree_; }
     ScriptedPrompter &prompter() { return prompter_; }
-    // Folders the tree announced as selected, in order.
-    const std::vector<QString> &treeSelections() const { return treeSelections_; }
-
-    // Builds the tree from the download root `root`, which becomes the browser's root.
-    void FillTree(const QString &root);
-    // The node of `path`, its ancestors opened on the way; null when there is none.
-    QTreeWidgetItem *Node(const QString &path) const;
+    // The folders group steps entered, in order, and how often the view asked for a deletion.
+    const std::vector<QString> &entered() const { return entered_; }
+    int deletionsRequested() const { return deletionsRequested_; }
     // Moves the window onto the screen at `topLeft` and waits until it shows there.
     void MoveWindowTo(QPoint topLeft);
 
@@ -47,8 +40,7 @@ private:
     ScriptedPrompter prompter_;
     PictureBrowser browser_;
     std::unique_ptr<QMainWindow> window_;
-    FrameState state_;
-    FolderTree *tree_ = nullptr;
     PictureView *view_ = nullptr;
-    std::vector<QString> treeSelections_;
+    std::vector<QString> entered_;
+    int deletionsRequested_ = 0;
 };
