@@ -21,6 +21,7 @@ ProgressReading ReadProgress(const DownloadProgress &progress) {
 SaveReport ReadSaveReport(const DownloadProgress &progress) {
     SaveReport report;
     report.kept = progress.keptCount;
+    report.rejected = progress.rejectedCount;
     for (int kind = 0; kind < kSaveFailureKinds; ++kind)
         report.unsaved[static_cast<std::size_t>(kind)] = progress.unsavedCount[kind];
     return report;

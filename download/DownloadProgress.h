@@ -16,6 +16,8 @@ struct DownloadProgress {
     // Pictures of the running download kept under their names, and those that arrived but could
     // not be written, by SaveFailure.
     std::atomic<std::int32_t> keptCount{0};
+    // Complete answers that the picture test turned away: too small, or no picture at all.
+    std::atomic<std::int32_t> rejectedCount{0};
     // Bytes the download's transfers received.
     std::atomic<std::int64_t> receivedBytes{0};
     std::atomic<std::int32_t> unsavedCount[kSaveFailureKinds] = {};

@@ -114,9 +114,13 @@ bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,
             ++progress.keptCount;
             return true;
         case PictureVerdict::TooSmall:
+            ++progress.rejectedCount;
             return true;
         case PictureVerdict::NotAPicture:
             break;
     }
-    return notReady();  // an error page of a server that was busy
+    // An error page of a server that was busy is tried again; any other answer was no picture.
+    notReady();
+    if (!MayPassLater(result, status)) ++progress.rejectedCount;
+    return false;
 }

@@ -38,6 +38,8 @@ inline constexpr char kUpdateReferrer[] = "update";
 // least 10583 x 10583 HIMETRIC units; the referrer "update" skips that test. True: a complete
 // file arrived (kept, or deleted as too small). False: no data, a cut-off or too long transfer,
 // no picture, or a file that could not be written, which is counted in `progress` by its reason.
+// A too small picture, and an answer that is no picture but no busy server's page either, count
+// as rejected in `progress`.
 // `mayPassLater`, when given, tells whether a false result may turn out otherwise when tried
 // again (see MayPassLater): nothing was kept and the network or the server was not ready.
 bool FetchPicture(CURL *handle, std::string remoteAddress, std::string referrer,

@@ -55,7 +55,8 @@ QString UnsavedText(const SaveReport &report) {
 }
 
 QString SavedSummary(const SaveReport &report) {
-    const QString saved = QStringLiteral("已保存%1张图片").arg(report.kept);
-    const QString unsaved = UnsavedText(report);
-    return unsaved.isEmpty() ? saved : saved + u'，' + unsaved;
+    QStringList parts{QStringLiteral("已保存%1张图片").arg(report.kept)};
+    if (report.rejected > 0) parts << QStringLiteral("%1张不是有效图片").arg(report.rejected);
+    if (const QString unsaved = UnsavedText(report); !unsaved.isEmpty()) parts << unsaved;
+    return parts.join(u'，');
 }

@@ -16,6 +16,7 @@ QString SaveFailureText(SaveFailure reason);
 // Pictures of one download kept under their names, and those that could not be saved, by reason.
 struct SaveReport {
     int kept = 0;
+    int rejected = 0;  // complete answers that were no valid picture (not a local failure)
     std::array<int, kSaveFailureKinds> unsaved{};
     int unsavedTotal() const;
 };
@@ -24,5 +25,6 @@ struct SaveReport {
 // ("52张图片无法保存：磁盘空间不足50张，没有写入权限2张"); empty when every picture was saved.
 QString UnsavedText(const SaveReport &report);
 
-// "已保存4张图片", followed by "，" and UnsavedText when some pictures could not be saved.
+// "已保存4张图片", followed by "，8张不是有效图片" when the picture test turned some away, and by
+// "，" and UnsavedText when some pictures could not be saved.
 QString SavedSummary(const SaveReport &report);

@@ -119,7 +119,7 @@ TEST_P(FetchFromDemoService, KeepsEveryPictureOfEveryTitleAndRejectsTheSmallOnes
     const FetchRun run = RunFetch(service.endpoint(), {"--root", root.path()});
 
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n已保存9张图片\n")))
+    EXPECT_TRUE(run.output.endsWith(QStringLiteral("下载完毕\n已保存9张图片，6张不是有效图片\n")))
         << run.output.toStdString();
     const auto days = Entries(root.path());
     ASSERT_EQ(days.size(), 1u);
@@ -155,7 +155,7 @@ TEST(FetchNewOnly, LeavesOutWhatArrivedBefore) {
     EXPECT_FALSE(QFile::exists(dateFolder + "/" + title + "/" + title + " 1.jpg"));
     // Without the option every listed picture is fetched again, as the window does.
     EXPECT_TRUE(RunFetch(service.endpoint(), {"--root", root.path()})
-                    .output.endsWith(QStringLiteral("已保存4张图片\n")));
+                    .output.endsWith(QStringLiteral("已保存4张图片，2张不是有效图片\n")));
 }
 
 INSTANTIATE_TEST_SUITE_P(ListForms, FetchFromDemoService, ::testing::Values(false, true),
@@ -231,10 +231,29 @@ TEST_P(FetchArguments, AnswerWithoutFetching) {
 
 const QString kUsageLine = QStringLiteral("用法：lumora-fetch [选项] [--root <文件夹>]\n");
 
+// The help is Chinese throughout, and on a terminal (where a CJK character takes two columns)
+// every option's description starts in one column.
+TEST(FetchHelp, IsChineseWithItsColumnsAligned) {
+    const FetchRun run = RunFetch(QStringLiteral("http://127.0.0.1:1/services/webservice"), {"-h"});
+    EXPECT_EQ(run.exitCode, 0);
+    std::set<int> columns;
+    for (const QString &line : run.output.split(u'\n')) {
+        if (!line.startsWith("  -")) continue;
+        const qsizetype gap = line.indexOf("  ", 2);
+        ASSERT_GT(gap, 0) << line.toStdString();
+        int column = 0;
+        for (const QChar c : line.left(gap)) column += c.unicode() >= 0x2E80 ? 2 : 1;
+        columns.insert(column + int(line.mid(gap).size() - line.mid(gap).trimmed().size()));
+    }
+    EXPECT_EQ(columns.size(), 1u) << run.output.toStdString();
+    for (const char *english : {"Displays", "seconds", "folder", "Qt"})
+        EXPECT_FALSE(run.output.contains(english)) << english;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Options, FetchArguments,
     ::testing::Values(
-        ArgumentsCase{"Help", {"--help"}, nullptr, 0, "--retry-wait <seconds>", ""},
+        ArgumentsCase{"Help", {"--help"}, nullptr, 0, "--retry-wait <秒数>", ""},
         ArgumentsCase{"ShortHelp", {"-h", "--root", "ROOT"}, nullptr, 0, "--version", ""},
         ArgumentsCase{"Version", {"--version"}, nullptr, 0, "lumora-fetch 1.00\n", ""},
         ArgumentsCase{"UnknownOption", {"--root", "ROOT", "--fast"}, nullptr, 64, "", kUsageLine},

@@ -51,6 +51,7 @@ struct BodyCase {
     std::size_t cutOffAfter = 0;  // 0: the whole body arrives
     bool expectedResult = false;
     bool expectedKept = false;
+    int expectedRejected = 0;  // a complete answer that is no valid picture
 };
 
 void PrintTo(const BodyCase &c, std::ostream *os) { *os << c.name; }
@@ -74,6 +75,7 @@ TEST_P(FetchPictureBody, KeepsOnlyCompleteLargeEnoughPictures) {
 
     EXPECT_EQ(result, c.expectedResult);
     EXPECT_EQ(Exists(local), c.expectedKept);
+    EXPECT_EQ(progress.rejectedCount, c.expectedRejected);
     if (c.expectedKept) {
         EXPECT_EQ(ReadWholeFile(local), c.body);
     }
@@ -84,8 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bodies, FetchPictureBody,
     ::testing::Values(
         BodyCase{"Jpeg400x400", JpegOfSize(400, 400), 200, "", 0, true, true},
-        BodyCase{"Jpeg399x400", JpegOfSize(399, 400), 200, "", 0, true, false},
-        BodyCase{"Jpeg400x399", JpegOfSize(400, 399), 200, "", 0, true, false},
+        BodyCase{"Jpeg399x400", JpegOfSize(399, 400), 200, "", 0, true, false, 1},
+        BodyCase{"Jpeg400x399", JpegOfSize(400, 399), 200, "", 0, true, false, 1},
         BodyCase{"PngContentUnderJpgName", PngOfSize(400, 400), 200, "", 0, true, true},
         BodyCase{"HtmlErrorPage", kErrorPage, 500, "", 0, false, false},
         BodyCase{"PictureWithErrorStatusIsJudgedByContent", JpegOfSize(400, 400), 404, "", 0, true,
@@ -96,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                  static_cast<std::size_t>(JpegOfSize(400, 400).size() / 2), false, false},
         BodyCase{"UpdateSkipsTheTest", kErrorPage, 200, "update", 0, true, true},
         BodyCase{"UpdateCutOffIsNotKept", kErrorPage, 200, "update", 20, false, false},
-        BodyCase{"LongerReferrerIsOrdinary", kErrorPage, 200, "updates", 0, false, false},
-        BodyCase{"ShorterReferrerIsOrdinary", kErrorPage, 200, "updat", 0, false, false}),
+        BodyCase{"LongerReferrerIsOrdinary", kErrorPage, 200, "updates", 0, false, false, 1},
+        BodyCase{"ShorterReferrerIsOrdinary", kErrorPage, 200, "updat", 0, false, false, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(FetchPicture, SendsFixedUserAgentRefererAndNewConnectionEachTime) {
@@ -321,6 +323,8 @@ TEST(SaveReportText, TellsHowManyCouldNotBeSavedAndWhy) {
     EXPECT_EQ(SavedSummary(report), "已保存4张图片，50张图片无法保存：磁盘空间不足");
     report.unsaved[static_cast<std::size_t>(SaveFailure::ReadOnly)] = 2;
     EXPECT_EQ(UnsavedText(report), "52张图片无法保存：磁盘空间不足50张，文件系统只读2张");
+    report.rejected = 8;
+    EXPECT_EQ(SavedSummary(report), "已保存4张图片，8张不是有效图片，" + UnsavedText(report));
 }
 
 TEST(PictureTest, FourHundredPixelsReachTheMinimumAndOneLessDoesNot) {

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "FetchEnd.h"
+#include "FetchHelp.h"
 #include "FetchProgress.h"
 #include "download/DownloadRoot.h"
 #include "download/DownloadSession.h"
@@ -68,13 +69,33 @@ void ShowProgress(const QString &line) {
     g_lineOpen = true;
 }
 
+const QString kUsage = QStringLiteral("用法：lumora-fetch [选项] [--root <文件夹>]");
+
 // Wrong arguments: the reason and the usage on stderr, exit code 64.
 int UsageError(const QString &reason) {
-    Print(QStringLiteral("lumora-fetch：%1\n用法：lumora-fetch [选项] [--root <文件夹>]\n"
-                         "运行 lumora-fetch --help 查看说明。")
-              .arg(reason),
+    Print(QStringLiteral("lumora-fetch：%1\n%2\n运行 lumora-fetch --help 查看说明。")
+              .arg(reason, kUsage),
           stderr);
     return kFetchUsage;
+}
+
+// --help: what the program does, its options and its exit codes, in aligned columns.
+QString HelpText(const QList<QCommandLineOption> &options) {
+    const QList<std::pair<QString, QString>> exitCodes = {
+        {QStringLiteral("0"), QStringLiteral("完成")},
+        {QStringLiteral("2"), QStringLiteral("无法连接到服务器")},
+        {QStringLiteral("3"), QStringLiteral("获取列表失败")},
+        {QStringLiteral("4"), QStringLiteral("下载文件夹不存在、无法写入或不在硬盘或可移动磁盘上")},
+        {QStringLiteral("5"), QStringLiteral("有图片无法保存")},
+        {QStringLiteral("64"), QStringLiteral("参数错误，或没有设定下载文件夹")},
+        {QStringLiteral("130、143"), QStringLiteral("被 SIGINT、SIGTERM 中断")},
+    };
+    return kUsage +
+           QStringLiteral(
+               "\n\n从图片列表服务（LUMORA_SERVICE_ENDPOINT）下载今天的图片，存放到下载"
+               "文件夹中以日期命名的文件夹里：用 --root 指定的文件夹，否则是 Lumora 在"
+               "工作文件夹的 config/t.ini 中设定的下载文件夹。\n\n选项：\n") +
+           OptionLines(options) + QStringLiteral("\n退出码：\n") + AlignedRows(exitCodes);
 }
 
 // SIGINT and SIGTERM end the program at once with 128 + the signal, after a line on what was
@@ -100,30 +121,29 @@ void EndOnTerminationSignals() {
 // The options, or the exit code of a usage error.
 std::optional<FetchSettings> ParseArguments(QCoreApplication &app, int *exitCode) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "从图片列表服务（LUMORA_SERVICE_ENDPOINT）下载今天的图片，存放到下载文件夹中以日期命名的"
-        "文件夹里：用 --root 指定的文件夹，否则是 Lumora 在工作文件夹的 config/t.ini 中设定的"
-        "下载文件夹。退出码：0 完成，2 无法连接到服务器，3 获取列表失败，4 下载文件夹不存在、"
-        "无法写入或不在硬盘或可移动磁盘上，5 有图片无法保存，64 参数错误或没有设定下载文件夹，"
-        "130 和 143 被 SIGINT 和 SIGTERM 中断。"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption root("root", "下载文件夹（已有的文件夹）。", "folder");
+    const QCommandLineOption help({"h", "help"}, "显示这份说明。");
+    const QCommandLineOption version({"v", "version"}, "显示版本。");
+    const QCommandLineOption root("root", "下载文件夹（已有的文件夹）。", "文件夹");
     const QCommandLineOption notify("notify", "完成后显示桌面通知（需要会话总线）。");
     const QCommandLineOption newOnly("new-only",
                                      "只下载今天还没有下载过的图片：已删除的图片不会再回来。");
     const QCommandLineOption retries("retries", "暂时失败的列表请求或图片下载的重试次数。", "次数",
                                      QString::number(kDefaultRetries));
     const QCommandLineOption retryWait("retry-wait", "第一次重试前等待的秒数，之后每次加倍。",
-                                       "seconds", QString::number(kDefaultRetryWaitSeconds));
-    parser.addOptions({root, notify, newOnly, retries, retryWait});
+                                       "秒数", QString::number(kDefaultRetryWaitSeconds));
+    const QList<QCommandLineOption> options{help,    version, root,     notify,
+                                            newOnly, retries, retryWait};
+    parser.addOptions(options);
     *exitCode = kFetchDone;
     if (!parser.parse(app.arguments())) {
         *exitCode = UsageError(parser.errorText());
         return std::nullopt;
     }
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) parser.showHelp(kFetchDone);
-    if (parser.isSet(version)) parser.showVersion();
+    if (parser.isSet(help) || parser.isSet(version)) {
+        Print(parser.isSet(help) ? HelpText(options).trimmed()
+                                 : QStringLiteral("lumora-fetch 1.00"));
+        return std::nullopt;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         *exitCode = UsageError(
             QStringLiteral("多余的参数“%1”").arg(parser.positionalArguments().constFirst()));
