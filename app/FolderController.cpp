@@ -43,8 +43,10 @@ void FolderController::FollowSelection(const QModelIndex &current) {
 void FolderController::FollowGroupStep(const QString &folder) {
     // The browser's listing may be a moment ahead of the watch: the parent is listed first.
     if (!folders_.IndexOf(folder).isValid()) folders_.ListAgain(FolderOf(folder));
+    const QModelIndex entered = folders_.IndexOf(folder);
+    if (!entered.isValid()) return;  // the old highlight rather than none
     followingStep_ = true;
-    Select(folder);
+    selection_.setCurrentIndex(entered, QItemSelectionModel::ClearAndSelect);
     followingStep_ = false;
 }
 

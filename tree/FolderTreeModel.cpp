@@ -1,6 +1,7 @@
 #include "tree/FolderTreeModel.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 
 #include "platform/DirectoryListing.h"
@@ -141,10 +142,13 @@ void FolderTreeModel::Merge(Node *node) {
         last = first - 1;
     }
     // Then each listed folder takes its place: kept nodes stay, new ones come in.
+    QHash<QString, Node *> kept;
+    kept.reserve(static_cast<qsizetype>(node->children.size()));
+    for (const auto &child : node->children) kept.insert(child->name, child.get());
     std::vector<Node *> fresher;  // new folders without sub-folders: listed, so watched, at once
     for (int row = 0; row < static_cast<int>(fresh.size()); ++row) {
         const SubFolder &subFolder = fresh[row];
-        Node *held = node->Child(subFolder.name);
+        Node *held = kept.value(subFolder.name);
         if (held && held->row != row) {  // another order of names than when it was listed
             beginMoveRows(at, held->row, held->row, at, row);
             auto moved = std::move(node->children[held->row]);

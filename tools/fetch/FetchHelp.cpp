@@ -1,10 +1,10 @@
 #include "FetchHelp.h"
 
-#include <clocale>
-#include <cwchar>
 #include <locale.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cwchar>
 
 int DisplayWidth(QStringView text) {
     // wcwidth knows the wide characters only under a UTF-8 locale, whichever the user runs.
@@ -24,8 +24,8 @@ QString AlignedRows(const QList<std::pair<QString, QString>> &rows) {
     for (const auto &row : rows) widest = std::max(widest, DisplayWidth(row.first));
     QString lines;
     for (const auto &[left, right] : rows)
-        lines += QStringLiteral("  ") + left +
-                 QString(widest - DisplayWidth(left) + 2, u' ') + right + u'\n';
+        lines += QStringLiteral("  ") + left + QString(widest - DisplayWidth(left) + 2, u' ') +
+                 right + u'\n';
     return lines;
 }
 
