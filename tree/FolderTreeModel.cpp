@@ -249,8 +249,13 @@ void FolderTreeModel::ListChanged() {
     changed_.clear();
     std::sort(paths.begin(), paths.end(),
               [](const QString &a, const QString &b) { return a.size() < b.size(); });
-    for (const QString &path : paths)
+    // A folder removed and made again under its name lost its watch: it is asked for anew.
+    const QStringList live = watcher_.directories();
+    const QSet<QString> stillWatched(live.begin(), live.end());
+    for (const QString &path : paths) {
+        if (!stillWatched.contains(path)) watched_.remove(path);
         if (Node *node = NodeAt(path); node && node->listed) Merge(node);
+    }
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const {

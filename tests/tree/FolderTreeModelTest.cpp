@@ -180,6 +180,12 @@ TEST_F(FolderTreeModelTest, FollowsWhatAnotherProgramDoes) {
 
     OtherProcessRuns("mv", {At("day/a"), At("day/z")});
     EXPECT_TRUE(ListsSoon(At("day"), {"b", "c", "z"}));
+
+    // Made anew under its name, a folder is watched anew.
+    OtherProcessRuns("sh", {"-c", "rm -r \"$0\" && mkdir \"$0\"", At("day")});
+    ASSERT_TRUE(ListsSoon(At("day"), {}));
+    OtherProcessRuns("mkdir", {At("day/again")});
+    EXPECT_TRUE(ListsSoon(At("day"), {"again"}));
     OtherProcessRuns("rm", {"-r", At("day")});
     EXPECT_TRUE(ListsSoon(root, {"next-day"}));
     EXPECT_FALSE(model.IsWatched(At("day")));
