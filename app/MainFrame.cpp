@@ -183,7 +183,6 @@ void MainFrame::BuildPanes() {
     treePane_ = TitledPane(QStringLiteral("图片文件夹"), tree_);
     browser_ = new PictureBrowser(this);
     view_ = new PictureView(*browser_, *env_.prompter);
-    view_->setObjectName(QStringLiteral("pictureView"));
     splitter_->addWidget(treePane_);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(1, 1);
