@@ -87,8 +87,7 @@ void FolderController::RefreshSelected() {
 }
 
 void FolderController::DeleteFolder(const QString &folder) {
-    const QModelIndex target = folders_.IndexOf(folder);
-    if (folder == folders_.root() || (target.isValid() && !target.parent().isValid())) {
+    if (folder == folders_.root()) {
         Tell(frame_, QStringLiteral("不能删除根文件夹"));
         return;
     }

@@ -254,10 +254,7 @@ void MainFrame::BuildRoutingTable() {
     routes_[Command::Help] = [this] { OpenHelp(); };
     routes_[Command::ToggleTips] = [this] { ToggleTips(); };
     routes_[Command::Download] = [this] { StartDownload(); };
-    routes_[Command::FitToWindow] = [this] {
-        view_->ToggleFit();
-        MenuAction(Command::FitToWindow)->setChecked(browser_->zoom().fitting());
-    };
+    routes_[Command::FitToWindow] = [this] { view_->ToggleFit(); };  // the zoom sets the mark
     routes_[Command::ZoomIn] = [this] { view_->ZoomIn(); };
     routes_[Command::ZoomOut] = [this] { view_->ZoomOut(); };
     routes_[Command::ActualSize] = [this] { view_->ShowActualSize(); };

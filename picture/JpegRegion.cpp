@@ -33,11 +33,12 @@ JpegRegion DecodeJpegRegion(const QByteArray &bytes, QRect region) {
     error.manager.emit_message = IgnoreMessage;  // warnings: the whole decode judges the damage
     // Everything the jump may skip lies before setjmp or is volatile.
     QImage *volatile image = new QImage;
-    if (setjmp(error.jump)) {
+    const auto fail = [&] {
         jpeg_destroy_decompress(&info);
         delete image;
-        return {};
-    }
+        return JpegRegion();
+    };
+    if (setjmp(error.jump)) return fail();
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
@@ -45,11 +46,7 @@ JpegRegion DecodeJpegRegion(const QByteArray &bytes, QRect region) {
     info.out_color_space = JCS_EXT_BGRX;  // Format_RGB32's bytes in memory
     jpeg_start_decompress(&info);
     region &= QRect(0, 0, int(info.output_width), int(info.output_height));
-    if (region.isEmpty()) {
-        jpeg_destroy_decompress(&info);
-        delete image;
-        return {};
-    }
+    if (region.isEmpty()) return fail();
     // Widened to whole blocks, and by one block more on either side: smoothed chroma at the
     // region's edges needs the samples beyond them, which are cut off again afterwards.
     const JDIMENSION pictureWidth = info.output_width;  // the crop narrows output_width
@@ -59,11 +56,7 @@ JpegRegion DecodeJpegRegion(const QByteArray &bytes, QRect region) {
     JDIMENSION width = std::min(wantedEnd + kGuard, pictureWidth) - left;
     jpeg_crop_scanline(&info, &left, &width);
     *image = QImage(int(width), region.height(), QImage::Format_RGB32);
-    if (image->isNull()) {
-        jpeg_destroy_decompress(&info);
-        delete image;
-        return {};
-    }
+    if (image->isNull()) return fail();
     if (region.top() > 0) jpeg_skip_scanlines(&info, JDIMENSION(region.top()));
     while (info.output_scanline < JDIMENSION(region.bottom() + 1)) {
         JSAMPROW row = image->scanLine(int(info.output_scanline) - region.top());

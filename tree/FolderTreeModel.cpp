@@ -28,6 +28,16 @@ struct FolderTreeModel::Node {
     void Renumber(std::size_t from = 0) {
         for (std::size_t i = from; i < children.size(); ++i) children[i]->row = static_cast<int>(i);
     }
+    // A child made from a listing or inserted by name, not yet in the children.
+    std::unique_ptr<Node> NewChild(const QString &childName, bool childHasSubFolders,
+                                   bool childTextOnly = false) {
+        auto child = std::make_unique<Node>();
+        child->name = childName;
+        child->hasSubFolders = childHasSubFolders;
+        child->textOnly = childTextOnly;
+        child->parent = this;
+        return child;
+    }
     Node *Child(const QString &childName) const {
         for (const auto &child : children)
             if (child->name == childName) return child.get();
@@ -54,11 +64,7 @@ void FolderTreeModel::SetRoot(const QString &root) {
     top_->children.clear();
     changed_.clear();
     root_ = root;
-    auto node = std::make_unique<Node>();
-    node->name = root;
-    node->textOnly = true;
-    node->parent = top_.get();
-    top_->children.push_back(std::move(node));
+    top_->children.push_back(top_->NewChild(root, false, true));
     Fill(top_->children.front().get(), ScanSubFolders(root).value_or(std::vector<SubFolder>()));
     endResetModel();
 }
@@ -106,13 +112,8 @@ bool FolderTreeModel::IsListed(const QString &path) const {
 void FolderTreeModel::Fill(Node *node, const std::vector<SubFolder> &subFolders) {
     node->listed = true;
     node->children.reserve(subFolders.size());
-    for (const SubFolder &subFolder : subFolders) {
-        auto child = std::make_unique<Node>();
-        child->name = subFolder.name;
-        child->hasSubFolders = subFolder.hasSubFolders;
-        child->parent = node;
-        node->children.push_back(std::move(child));
-    }
+    for (const SubFolder &subFolder : subFolders)
+        node->children.push_back(node->NewChild(subFolder.name, subFolder.hasSubFolders));
     node->Renumber();
     Watch(node);
 }
@@ -165,10 +166,7 @@ void FolderTreeModel::Merge(Node *node) {
             }
             continue;
         }
-        auto child = std::make_unique<Node>();
-        child->name = subFolder.name;
-        child->hasSubFolders = subFolder.hasSubFolders;
-        child->parent = node;
+        auto child = node->NewChild(subFolder.name, subFolder.hasSubFolders);
         if (wasListed && !child->hasSubFolders) fresher.push_back(child.get());
         beginInsertRows(at, row, row);
         node->children.insert(node->children.begin() + row, std::move(child));
@@ -189,10 +187,7 @@ QModelIndex FolderTreeModel::Insert(const QString &path) {
         std::find_if(parent->children.begin(), parent->children.end(),
                      [&](const auto &child) { return order.Less(name, child->name); });
     const int row = static_cast<int>(place - parent->children.begin());
-    auto node = std::make_unique<Node>();
-    node->name = name;
-    node->textOnly = true;
-    node->parent = parent;
+    auto node = parent->NewChild(name, false, true);
     Node *inserted = node.get();
     beginInsertRows(IndexOfNode(parent), row, row);
     parent->children.insert(parent->children.begin() + row, std::move(node));

@@ -31,12 +31,9 @@ PictureBrowser::PictureBrowser(QObject *parent) : QObject(parent) {
 
 void PictureBrowser::Show(QString path) {
     picture_ = ViewPicture();
-    const Neighbours neighbours = walker_.FindNeighbours(path);
-    previous_ = neighbours.previous;
-    next_ = neighbours.next;
     emit cleared();
     path_ = std::move(path);
-    place_ = IsPicturePath(path_) ? walker_.PlaceOf(path_) : FolderWalker::Place();
+    FindNeighboursAgain();
     WatchFolderOf(path_);
 
     const QString shownPath = path_;
@@ -119,9 +116,9 @@ void PictureBrowser::WatchFolderOf(const QString &path) {
 }
 
 bool PictureBrowser::FindNeighboursAgain() {
-    if (!IsPicturePath(path_)) return false;
-    const Neighbours neighbours = walker_.FindNeighbours(path_);
-    const FolderWalker::Place place = walker_.PlaceOf(path_);
+    const Neighbours neighbours = walker_.FindNeighbours(path_);  // none for a folder
+    const FolderWalker::Place place =
+        IsPicturePath(path_) ? walker_.PlaceOf(path_) : FolderWalker::Place();
     if (neighbours.previous == previous_ && neighbours.next == next_ &&
         place.number == place_.number && place.count == place_.count)
         return false;

@@ -105,7 +105,7 @@ private:
     // A picture shown in part is replaced by its whole, decoded here if need be.
     void CompleteNow();
     bool IsInRoot(const QString &path) const;
-    // The neighbours and the place of the shown picture from its folder's listing as it is now;
+    // The neighbours and the place of the shown path from its folder's listing as it is now;
     // whether they changed.
     bool FindNeighboursAgain();
     void WatchFolderOf(const QString &path);
